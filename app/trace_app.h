@@ -1,0 +1,12 @@
+#pragma once
+
+// The application object: it runs the main dialog and the program ends when
+// that dialog closes.
+class CTraceApp {
+public:
+    // The start routine. Returns false: there is nothing to run after the
+    // main dialog.
+    bool InitInstance();
+};
+
+extern CTraceApp theApp;

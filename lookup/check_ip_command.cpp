@@ -1,0 +1,3 @@
+#include "app/trace_dlg.h"
+
+void CTraceDlg::OnCheckIp() {}

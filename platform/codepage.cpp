@@ -1,0 +1,49 @@
+#include "platform/codepage.h"
+
+#include <array>
+
+namespace platform {
+
+namespace {
+
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+}  // namespace
+
+char16_t CodePageToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return kHigh[byte - 0x80u];
+    return byte;
+}
+
+char UnicodeToCodePage(char16_t ch) {
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return static_cast<char>(ch);
+    for (size_t i = 0; i < kHigh.size(); ++i) {
+        if (kHigh[i] == ch) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+QString BytesToQString(std::string_view bytes) {
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (const char b : bytes) *dst++ = QChar(CodePageToUnicode(static_cast<unsigned char>(b)));
+    return out;
+}
+
+std::string QStringToBytes(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character outside the basic plane is one character, so one '?'.
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+        out.push_back(UnicodeToCodePage(text[i].unicode()));
+    }
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A multi-line edit box that holds a byte text. The box shows each line break
+// (CR LF, a bare LF or a bare CR) as a line break and remembers which one it
+// was, so a text the user has not changed comes back exactly as it was set;
+// line breaks the user adds come back as CR LF. Characters go through the
+// code page.
+class EditBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit EditBox(bool wantReturn, QWidget* parent = nullptr);
+
+    void SetBytes(std::string_view bytes);
+    std::string GetBytes() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool wantReturn_;
+};
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+
+// Resource and control numbers of the program.
+
+#define IDD_ABOUT_DIALOG 100
+#define IDS_ABOUT_MENU 101
+#define IDD_TRACE_DIALOG 102
+#define IDI_APP 128
+
+#define IDM_ABOUT 0x0010
+
+#define IDC_SOURCE_TEXT 1000
+#define IDC_OPEN 1001
+#define IDC_TUTORIAL 1002
+#define IDC_ABOUT 1003
+#define IDC_WEBSITE 1004
+#define IDC_HELP_FILE 1005
+#define IDC_CHECK_IP 1006
+#define IDC_RESULTS_TEXT 1007
+#define IDC_DONATIONWARE 1008
+#define IDC_UPDATE 1009
+#define IDC_ROUTE 1010
+#define IDC_SEND_COMPLAINT 1011
+#define IDC_CLEAR_TEXT 1012
+#define IDC_ABOUT_DONATIONWARE 1017

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <string>
+
+#include "platform/app_name.h"
+#include "platform/codepage.h"
+#include "platform/edit_box.h"
+
+namespace {
+
+std::string EveryByteWithAllLineBreaks() {
+    std::string text;
+    for (int b = 1; b < 256; ++b) text += static_cast<char>(b);
+    text += "\r\nCRLF\nLF\rCR\r\n\r\n\n\n\r\r\xA0 no-break\tend\r";
+    return text;
+}
+
+TEST(CodePage, EveryByteMapsToOneCharacterAndBack) {
+    const std::string bytes = EveryByteWithAllLineBreaks();
+    const QString text = platform::BytesToQString(bytes);
+    EXPECT_EQ(text.size(), static_cast<qsizetype>(bytes.size()));
+    EXPECT_EQ(platform::QStringToBytes(text), bytes);
+    EXPECT_EQ(platform::CodePageToUnicode(0x80), u'\u20AC');
+    EXPECT_EQ(platform::CodePageToUnicode(0x81), u'\u0081');
+    EXPECT_EQ(platform::CodePageToUnicode(0x9F), u'\u0178');
+}
+
+TEST(CodePage, CharactersOutsideTheCodePageBecomeOneQuestionMark) {
+    EXPECT_EQ(platform::QStringToBytes(QString::fromUtf8("a\u4E2Db\U0001F600c")), "a?b?c");
+}
+
+TEST(EditBox, GivesBackExactlyTheBytesItWasGiven) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    platform::EditBox box(false);
+    for (const std::string& text : {EveryByteWithAllLineBreaks(), std::string(), std::string("\r\n"),
+                                    std::string("\n"), std::string("\r"), std::string("a\r\n")}) {
+        box.SetBytes(text);
+        EXPECT_EQ(box.GetBytes(), text);
+    }
+    box.SetBytes("one\ntwo");
+    EXPECT_EQ(box.document()->blockCount(), 2) << "a bare LF shows as a line break";
+}
+
+TEST(AppName, IsTheFileNameWithoutFolderAndExtension) {
+    EXPECT_EQ(platform::AppNameFromPath("/usr/bin/Brindle"), "Brindle");
+    EXPECT_EQ(platform::AppNameFromPath("/opt/Brindle.EXE"), "Brindle");
+    EXPECT_EQ(platform::AppNameFromPath("/a.b/tool.v2.bin"), "tool.v2");
+    EXPECT_EQ(platform::AppNameFromPath("Brindle"), "Brindle");
+    EXPECT_EQ(platform::AppNameFromPath("/x/.hidden"), ".hidden");
+}
+
+}  // namespace
