@@ -48,6 +48,7 @@ protected:
     void OnClearText();
     // lookup/
     void OnCheckIp();
+    void ParseResults();
     // complaint/
     void OnSendComplaint();
     // app/ launches and the About box

@@ -1,3 +1,4 @@
 #include "app/trace_dlg.h"
 
 void CTraceDlg::OnCheckIp() {}
+void CTraceDlg::ParseResults() {}
