@@ -284,13 +284,15 @@ void Dialog::NameControlsForAccessibility() {
         QWidget* widget = items_[i].second;
         QString name = SpokenCaption(c);
         if (name.isEmpty() && (c.kind == ControlKind::kEdit || c.kind == ControlKind::kComboBox)) {
-            // A control without a caption is named by its label: the nearest
-            // static text on its row to its left, else the group box around it.
+            // A control without a caption is named by its label: a static text
+            // on its row that ends just left of it, else the group box around it.
+            constexpr int kLabelGap = 8;
             const QRect self(c.x, c.y, c.cx, c.kind == ControlKind::kComboBox ? 14 : c.cy);
             int best = -1;
             for (size_t j = 0; j < controls.size(); ++j) {
                 const ControlTemplate& l = controls[j];
                 if (l.kind != ControlKind::kStatic || l.x + l.cx > c.x) continue;
+                if (c.x - (l.x + l.cx) > kLabelGap) continue;
                 if (l.y + l.cy <= self.top() || l.y > self.bottom()) continue;
                 if (best < 0 || l.x > controls[static_cast<size_t>(best)].x) best = static_cast<int>(j);
             }
