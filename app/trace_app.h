@@ -2,7 +2,9 @@
 
 // The application object: it runs the main dialog and the program ends when
 // that dialog closes.
-class CTraceApp {
+#include "platform/help.h"
+
+class CTraceApp : public platform::Application {
 public:
     // The start routine. Returns false: there is nothing to run after the
     // main dialog.

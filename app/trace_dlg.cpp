@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include "app/launches.h"
 #include "res/resource.h"
 #include "res/resources.h"
 
@@ -36,6 +37,7 @@ std::span<const platform::Dialog::CommandEntry> CTraceDlg::Commands() const {
 
 bool CTraceDlg::OnInitDialog() {
     platform::Dialog::OnInitDialog();
+    AppendAboutEntry(GetSystemMenu(), res::LoadString(IDS_ABOUT_MENU));
     setWindowIcon(m_hIcon);
     return true;
 }

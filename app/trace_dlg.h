@@ -37,6 +37,7 @@ public:
 protected:
     std::span<const CommandEntry> Commands() const override;
     bool OnInitDialog() override;
+    void OnSysCommand(unsigned id) override;
     void DoDataExchange(platform::DataExchange& dx) override;
     void paintEvent(QPaintEvent* event) override;
 

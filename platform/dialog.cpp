@@ -6,6 +6,11 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QWindow>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -16,6 +21,7 @@
 #include "platform/codepage.h"
 #include "platform/edit_box.h"
 #include "platform/errors.h"
+#include "platform/help.h"
 
 namespace platform {
 
@@ -135,6 +141,39 @@ std::string ComboBox::GetLBText(int index) const {
     return QStringToBytes(control_->itemText(index));
 }
 
+// ---- SystemMenu -------------------------------------------------------------
+
+SystemMenu::SystemMenu(Dialog& owner) : menu_(new QMenu(&owner)) {
+    const bool minimizable = owner.windowFlags() & Qt::WindowMinimizeButtonHint;
+    auto add = [&](const char* text, unsigned id) {
+        QAction* action = menu_->addAction(QString::fromLatin1(text));
+        action->setData(id);
+        return action;
+    };
+    QAction* restore = minimizable ? add("&Restore", SC_RESTORE) : nullptr;
+    QAction* move = add("&Move", SC_MOVE);
+    QAction* minimize = minimizable ? add("Mi&nimize", SC_MINIMIZE) : nullptr;
+    menu_->addSeparator();
+    add("&Close", SC_CLOSE)->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    QObject::connect(menu_, &QMenu::aboutToShow, menu_, [&owner, restore, move, minimize] {
+        const bool minimized = owner.isMinimized();
+        if (restore) restore->setEnabled(minimized);
+        move->setEnabled(!minimized);
+        if (minimize) minimize->setEnabled(!minimized);
+    });
+    QObject::connect(menu_, &QMenu::triggered, menu_, [&owner](QAction* action) {
+        owner.SendSysCommand(action->data().toUInt());
+    });
+}
+
+SystemMenu::~SystemMenu() = default;
+
+void SystemMenu::AppendSeparator() { menu_->addSeparator(); }
+
+void SystemMenu::AppendItem(unsigned id, const std::string& text) {
+    menu_->addAction(BytesToQString(text))->setData(id);
+}
+
 // ---- Data exchange ------------------------------------------------------------
 
 void DDX_Control(DataExchange& dx, int id, ComboBox& combo) {
@@ -176,6 +215,12 @@ bool Dialog::Create() {
 
     CreateControls();
     NameControlsForAccessibility();
+    if (tmpl_->style & kSystemMenu) {
+        systemMenu_ = std::make_unique<SystemMenu>(*this);
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+        connect(shortcut, &QShortcut::activated, this,
+                [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    }
     if (OnInitDialog()) {
         for (const auto& [id, widget] : items_) {
             if (widget->focusPolicy() & Qt::TabFocus) {
@@ -223,6 +268,9 @@ void Dialog::CreateControls() {
             case ControlKind::kGroupBox: {
                 auto* group = new QGroupBox(Caption(c.caption), this);
                 group->setAlignment((c.style & kCentre) ? Qt::AlignHCenter : Qt::AlignLeft);
+                // A group box only frames the controls around it: clicks go
+                // through it to the dialog.
+                group->setAttribute(Qt::WA_TransparentForMouseEvents);
                 groupBoxes.push_back(group);
                 widget = group;
                 break;
@@ -272,8 +320,7 @@ void Dialog::CreateControls() {
         }
         items_.emplace_back(c.id, widget);
     }
-    // Group boxes only frame the controls around them; keep them underneath
-    // so they never take the mouse from those controls.
+    // Group boxes are drawn beneath the controls they frame.
     for (QWidget* group : groupBoxes) group->lower();
 }
 
@@ -386,6 +433,48 @@ void Dialog::OnOK() {
 }
 
 void Dialog::OnCancel() { EndDialog(kIdCancel); }
+
+void Dialog::ShowSystemMenu(const QPoint& globalPos) {
+    if (systemMenu_) systemMenu_->menu()->popup(globalPos);
+}
+
+void Dialog::SendSysCommand(unsigned id) {
+    RunReportingErrors([&] { OnSysCommand(id); }, MessageIcon::kStop, "Internal application error.");
+}
+
+void Dialog::OnSysCommand(unsigned id) {
+    switch (id & 0xFFF0u) {
+        case SC_RESTORE: showNormal(); break;
+        case SC_MINIMIZE: showMinimized(); break;
+        case SC_CLOSE: close(); break;
+        case SC_MOVE:
+            if (QWindow* window = windowHandle()) window->startSystemMove();
+            break;
+        default: break;
+    }
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event) {
+    constexpr auto kChordKeys = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    if (event->key() == Qt::Key_F1 && !(event->modifiers() & kChordKeys)) {
+        // The help command goes to the application object, for this dialog's topic.
+        if (Application* app = Application::Instance()) {
+            const unsigned long topic = 0x20000ul + static_cast<unsigned long>(tmpl_ ? tmpl_->id : 0);
+            RunReportingErrors([&] { app->OnHelp(topic); }, MessageIcon::kStop, "Command failed.");
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Dialog::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && systemMenu_ &&
+        childAt(event->position().toPoint()) == nullptr) {
+        ShowSystemMenu(event->globalPosition().toPoint());
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
 
 void Dialog::accept() { OnCommand(kIdOk); }
 

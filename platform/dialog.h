@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QRect>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/message_box.h"
 
 class QComboBox;
+class QMenu;
 
 namespace platform {
 
@@ -60,7 +62,33 @@ private:
     QComboBox* control_ = nullptr;
 };
 
+// Values of the system menu's own commands.
+inline constexpr unsigned SC_MOVE = 0xF010;
+inline constexpr unsigned SC_MINIMIZE = 0xF020;
+inline constexpr unsigned SC_CLOSE = 0xF060;
+inline constexpr unsigned SC_RESTORE = 0xF120;
+
 class Dialog;
+
+// The window's system menu. Window managers keep their title-bar menus to
+// themselves, so a dialog carries its own: the usual entries, acting through
+// the window manager, and whatever the program appends. It opens on Alt+Space
+// and on a right click on the dialog's free area. A chosen entry runs the
+// dialog's OnSysCommand with the entry's value.
+class SystemMenu {
+public:
+    explicit SystemMenu(Dialog& owner);
+    ~SystemMenu();
+    SystemMenu(const SystemMenu&) = delete;
+    SystemMenu& operator=(const SystemMenu&) = delete;
+
+    void AppendSeparator();
+    void AppendItem(unsigned id, const std::string& text);
+    QMenu* menu() const { return menu_; }
+
+private:
+    QMenu* menu_;
+};
 
 // One run of the data exchange: direction and dialog.
 class DataExchange {
@@ -109,6 +137,12 @@ public:
     // Runs the command for control `id`, as a click on it does.
     void OnCommand(int id);
 
+    // The window's system menu; nullptr when its template has none.
+    SystemMenu* GetSystemMenu() const { return systemMenu_.get(); }
+    void ShowSystemMenu(const QPoint& globalPos);
+    // Runs a system command, reporting errors as a button command does.
+    void SendSysCommand(unsigned id);
+
 protected:
     struct CommandEntry {
         int id;
@@ -126,6 +160,12 @@ protected:
     virtual void DoDataExchange(DataExchange& dx);
     virtual void OnOK();
     virtual void OnCancel();
+    // A system command. The default handling restores, moves, minimises or
+    // closes the window, and ignores any other value.
+    virtual void OnSysCommand(unsigned id);
+
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
     void accept() override;
     void reject() override;
@@ -138,6 +178,7 @@ private:
     BaseUnits base_{};
     bool created_ = false;
     std::vector<std::pair<int, QWidget*>> items_;
+    std::unique_ptr<SystemMenu> systemMenu_;
 };
 
 }  // namespace platform
