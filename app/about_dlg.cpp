@@ -14,4 +14,6 @@ std::span<const platform::Dialog::CommandEntry> CAboutDlg::Commands() const {
     return kCommands;
 }
 
-void CAboutDlg::OnDonationware() { RunLaunch(DonationwareLaunch()); }
+void CAboutDlg::OnDonationware() {
+    RunLaunch(DonationwareLaunch());
+}

@@ -6,10 +6,18 @@
 #include "platform/shell.h"
 #include "res/resource.h"
 
-Launch TutorialLaunch() { return {"hh.exe", "Brindle.chm::/step1.htm"}; }
-Launch WebsiteLaunch() { return {BRINDLE_HOME_PAGE, ""}; }
-Launch HelpFileLaunch() { return {"Brindle.chm", ""}; }
-Launch DonationwareLaunch() { return {"hh.exe", "Brindle.chm::/donationware.htm"}; }
+Launch TutorialLaunch() {
+    return {"hh.exe", "Brindle.chm::/step1.htm"};
+}
+Launch WebsiteLaunch() {
+    return {BRINDLE_HOME_PAGE, ""};
+}
+Launch HelpFileLaunch() {
+    return {"Brindle.chm", ""};
+}
+Launch DonationwareLaunch() {
+    return {"hh.exe", "Brindle.chm::/donationware.htm"};
+}
 
 void RunLaunch(const Launch& launch) {
     platform::ShellExecute("open", launch.file, launch.parameters, "", platform::SW_SHOWMAXIMIZED);
@@ -34,7 +42,15 @@ void CTraceDlg::OnSysCommand(unsigned id) {
     }
 }
 
-void CTraceDlg::OnTutorial() { RunLaunch(TutorialLaunch()); }
-void CTraceDlg::OnWebsite() { RunLaunch(WebsiteLaunch()); }
-void CTraceDlg::OnHelpFile() { RunLaunch(HelpFileLaunch()); }
-void CTraceDlg::OnDonationware() { RunLaunch(DonationwareLaunch()); }
+void CTraceDlg::OnTutorial() {
+    RunLaunch(TutorialLaunch());
+}
+void CTraceDlg::OnWebsite() {
+    RunLaunch(WebsiteLaunch());
+}
+void CTraceDlg::OnHelpFile() {
+    RunLaunch(HelpFileLaunch());
+}
+void CTraceDlg::OnDonationware() {
+    RunLaunch(DonationwareLaunch());
+}

@@ -1,7 +1,7 @@
 #include "platform/app_name.h"
 
-#include <climits>
 #include <unistd.h>
+#include <climits>
 
 namespace platform {
 

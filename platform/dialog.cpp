@@ -7,15 +7,15 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QShortcut>
-#include <QWindow>
-#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStringList>
+#include <QWindow>
 #include <new>
 
 #include "platform/codepage.h"
@@ -34,7 +34,9 @@ int MulDiv(int number, int numerator, int denominator) {
                                          : (product - half) / denominator);
 }
 
-QString Caption(const char* text) { return QString::fromLatin1(text ? text : ""); }
+QString Caption(const char* text) {
+    return QString::fromLatin1(text ? text : "");
+}
 
 // A caption as a screen reader should say it: without the mnemonic marks.
 QString SpokenCaption(const ControlTemplate& c) {
@@ -112,15 +114,23 @@ namespace {
 QWidget* g_mainWindow = nullptr;
 }
 
-void SetMainWindow(QWidget* window) { g_mainWindow = window; }
+void SetMainWindow(QWidget* window) {
+    g_mainWindow = window;
+}
 
-QWidget* MainWindow() { return g_mainWindow; }
+QWidget* MainWindow() {
+    return g_mainWindow;
+}
 
 // ---- ComboBox ---------------------------------------------------------------
 
-int ComboBox::GetCount() const { return control_ ? control_->count() : 0; }
+int ComboBox::GetCount() const {
+    return control_ ? control_->count() : 0;
+}
 
-int ComboBox::GetCurSel() const { return control_ ? control_->currentIndex() : -1; }
+int ComboBox::GetCurSel() const {
+    return control_ ? control_->currentIndex() : -1;
+}
 
 void ComboBox::SetCurSel(int index) {
     if (control_) control_->setCurrentIndex(index);
@@ -161,14 +171,15 @@ SystemMenu::SystemMenu(Dialog& owner) : menu_(new QMenu(&owner)) {
         move->setEnabled(!minimized);
         if (minimize) minimize->setEnabled(!minimized);
     });
-    QObject::connect(menu_, &QMenu::triggered, menu_, [&owner](QAction* action) {
-        owner.SendSysCommand(action->data().toUInt());
-    });
+    QObject::connect(menu_, &QMenu::triggered, menu_,
+                     [&owner](QAction* action) { owner.SendSysCommand(action->data().toUInt()); });
 }
 
 SystemMenu::~SystemMenu() = default;
 
-void SystemMenu::AppendSeparator() { menu_->addSeparator(); }
+void SystemMenu::AppendSeparator() {
+    menu_->addSeparator();
+}
 
 void SystemMenu::AppendItem(unsigned id, const std::string& text) {
     menu_->addAction(BytesToQString(text))->setData(id);
@@ -177,7 +188,8 @@ void SystemMenu::AppendItem(unsigned id, const std::string& text) {
 // ---- Data exchange ------------------------------------------------------------
 
 void DDX_Control(DataExchange& dx, int id, ComboBox& combo) {
-    if (combo.control() == nullptr) combo.Attach(qobject_cast<QComboBox*>(dx.dialog().GetDlgItem(id)));
+    if (combo.control() == nullptr)
+        combo.Attach(qobject_cast<QComboBox*>(dx.dialog().GetDlgItem(id)));
 }
 
 void DDX_Text(DataExchange& dx, int id, std::string& value) {
@@ -341,7 +353,8 @@ void Dialog::NameControlsForAccessibility() {
                 if (l.kind != ControlKind::kStatic || l.x + l.cx > c.x) continue;
                 if (c.x - (l.x + l.cx) > kLabelGap) continue;
                 if (l.y + l.cy <= self.top() || l.y > self.bottom()) continue;
-                if (best < 0 || l.x > controls[static_cast<size_t>(best)].x) best = static_cast<int>(j);
+                if (best < 0 || l.x > controls[static_cast<size_t>(best)].x)
+                    best = static_cast<int>(j);
             }
             if (best < 0) {
                 long long bestArea = 0;
@@ -388,7 +401,9 @@ int Dialog::DoModal() {
     return exec();
 }
 
-void Dialog::EndDialog(int result) { done(result); }
+void Dialog::EndDialog(int result) {
+    done(result);
+}
 
 bool Dialog::UpdateData(bool saveAndValidate) {
     return RunReportingErrors(
@@ -432,25 +447,35 @@ void Dialog::OnOK() {
     if (UpdateData(true)) EndDialog(kIdOk);
 }
 
-void Dialog::OnCancel() { EndDialog(kIdCancel); }
+void Dialog::OnCancel() {
+    EndDialog(kIdCancel);
+}
 
 void Dialog::ShowSystemMenu(const QPoint& globalPos) {
     if (systemMenu_) systemMenu_->menu()->popup(globalPos);
 }
 
 void Dialog::SendSysCommand(unsigned id) {
-    RunReportingErrors([&] { OnSysCommand(id); }, MessageIcon::kStop, "Internal application error.");
+    RunReportingErrors([&] { OnSysCommand(id); }, MessageIcon::kStop,
+                       "Internal application error.");
 }
 
 void Dialog::OnSysCommand(unsigned id) {
     switch (id & 0xFFF0u) {
-        case SC_RESTORE: showNormal(); break;
-        case SC_MINIMIZE: showMinimized(); break;
-        case SC_CLOSE: close(); break;
+        case SC_RESTORE:
+            showNormal();
+            break;
+        case SC_MINIMIZE:
+            showMinimized();
+            break;
+        case SC_CLOSE:
+            close();
+            break;
         case SC_MOVE:
             if (QWindow* window = windowHandle()) window->startSystemMove();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -459,7 +484,8 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && !(event->modifiers() & kChordKeys)) {
         // The help command goes to the application object, for this dialog's topic.
         if (Application* app = Application::Instance()) {
-            const unsigned long topic = 0x20000ul + static_cast<unsigned long>(tmpl_ ? tmpl_->id : 0);
+            const unsigned long topic =
+                0x20000ul + static_cast<unsigned long>(tmpl_ ? tmpl_->id : 0);
             RunReportingErrors([&] { app->OnHelp(topic); }, MessageIcon::kStop, "Command failed.");
         }
         return;
@@ -476,8 +502,12 @@ void Dialog::mousePressEvent(QMouseEvent* event) {
     QDialog::mousePressEvent(event);
 }
 
-void Dialog::accept() { OnCommand(kIdOk); }
+void Dialog::accept() {
+    OnCommand(kIdOk);
+}
 
-void Dialog::reject() { OnCommand(kIdCancel); }
+void Dialog::reject() {
+    OnCommand(kIdCancel);
+}
 
 }  // namespace platform

@@ -18,7 +18,6 @@ class QMenu;
 
 namespace platform {
 
-
 // The dialog font's base units in pixels: the average character width and
 // the character height.
 struct BaseUnits {

@@ -16,7 +16,8 @@ enum LineBreak { kCrLf = -1, kLf = 1, kCr = 2 };
 
 }  // namespace
 
-EditBox::EditBox(bool wantReturn, QWidget* parent) : QPlainTextEdit(parent), wantReturn_(wantReturn) {
+EditBox::EditBox(bool wantReturn, QWidget* parent)
+    : QPlainTextEdit(parent), wantReturn_(wantReturn) {
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setUndoRedoEnabled(true);
@@ -60,9 +61,15 @@ std::string EditBox::GetBytes() const {
         out += QStringToBytes(block.text());
         if (!block.next().isValid()) break;
         switch (block.userState()) {
-            case kLf: out += '\n'; break;
-            case kCr: out += '\r'; break;
-            default: out += "\r\n"; break;
+            case kLf:
+                out += '\n';
+                break;
+            case kCr:
+                out += '\r';
+                break;
+            default:
+                out += "\r\n";
+                break;
         }
     }
     return out;

@@ -34,15 +34,21 @@ ScopedHelpEngine::ScopedHelpEngine(Engine engine) : previous_(std::move(CurrentE
     CurrentEngine() = std::move(engine);
 }
 
-ScopedHelpEngine::~ScopedHelpEngine() { CurrentEngine() = std::move(previous_); }
+ScopedHelpEngine::~ScopedHelpEngine() {
+    CurrentEngine() = std::move(previous_);
+}
 
-Application::Application() { g_application = this; }
+Application::Application() {
+    g_application = this;
+}
 
 Application::~Application() {
     if (g_application == this) g_application = nullptr;
 }
 
-Application* Application::Instance() { return g_application; }
+Application* Application::Instance() {
+    return g_application;
+}
 
 void Application::OnHelp(unsigned long contextId) {
     if (!WinHelp(HelpFilePath(), HELP_CONTEXT, contextId)) {

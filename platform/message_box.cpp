@@ -23,9 +23,15 @@ void MessageBox(std::string_view text, MessageIcon icon, bool systemModal) {
     box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     switch (icon) {
-        case MessageIcon::kExclamation: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::kStop: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::kInformation: box.setIcon(QMessageBox::Information); break;
+        case MessageIcon::kExclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::kStop:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::kInformation:
+            box.setIcon(QMessageBox::Information);
+            break;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.setWindowModality(systemModal ? Qt::ApplicationModal : Qt::WindowModal);

@@ -104,9 +104,9 @@ TEST_F(AboutTest, TheSystemMenuOpensOnAltSpaceAndOnARightClickOffTheControls) {
 }
 
 TEST_F(AboutTest, OkEnterEscapeAndTheCloseBoxCloseTheBox) {
-    const std::vector<ModalWatcher::Answer> ways = {
-        Press(platform::kIdOk), Key(Qt::Key_Return), Key(Qt::Key_Escape),
-        [](QWidget* modal) { modal->close(); }};
+    const std::vector<ModalWatcher::Answer> ways = {Press(platform::kIdOk), Key(Qt::Key_Return),
+                                                    Key(Qt::Key_Escape),
+                                                    [](QWidget* modal) { modal->close(); }};
     for (const auto& way : ways) {
         ModalWatcher watcher;
         watcher.Then(way);
@@ -120,11 +120,13 @@ TEST_F(AboutTest, IsLaidOutAsItsTemplateSays) {
     CAboutDlg about;
     about.Create();
     const platform::DialogTemplate* tmpl = res::FindDialogTemplate(IDD_ABOUT_DIALOG);
-    EXPECT_EQ(about.size(), platform::MapDialogRect(QRect(0, 0, 230, 70), about.baseUnits()).size());
+    EXPECT_EQ(about.size(),
+              platform::MapDialogRect(QRect(0, 0, 230, 70), about.baseUnits()).size());
     EXPECT_FALSE(about.windowFlags() & Qt::WindowMinimizeButtonHint);
     QStringList texts;
     for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
-    for (const char* text : {"Brindle", "Version 1.4 Beta"}) EXPECT_TRUE(texts.contains(text)) << text;
+    for (const char* text : {"Brindle", "Version 1.4 Beta"})
+        EXPECT_TRUE(texts.contains(text)) << text;
     EXPECT_EQ(about.focusWidget(), about.GetDlgItem(platform::kIdOk));
     EXPECT_EQ(tmpl->controls.size(), 10u);
 }
@@ -132,11 +134,12 @@ TEST_F(AboutTest, IsLaidOutAsItsTemplateSays) {
 TEST_F(AboutTest, F1AsksForTheTopicOfTheDialogThatHoldsTheFocus) {
     CTraceApp app;
     std::vector<std::pair<std::string, unsigned long>> requests;
-    platform::ScopedHelpEngine engine([&](const std::string& file, unsigned command, unsigned long data) {
-        EXPECT_EQ(command, platform::HELP_CONTEXT);
-        requests.emplace_back(file, data);
-        return true;
-    });
+    platform::ScopedHelpEngine engine(
+        [&](const std::string& file, unsigned command, unsigned long data) {
+            EXPECT_EQ(command, platform::HELP_CONTEXT);
+            requests.emplace_back(file, data);
+            return true;
+        });
     QTest::keyClick(dlg.GetDlgItem(IDC_SOURCE_TEXT), Qt::Key_F1);
     QTest::keyClick(dlg.GetDlgItem(IDC_SOURCE_TEXT), Qt::Key_F1, Qt::ShiftModifier);
 

@@ -55,7 +55,8 @@ TEST(MainDialog, StartsEmptyWithEveryControlInPlaceAndTheFocusOnOpen) {
         ASSERT_NE(w, nullptr) << c.caption;
         EXPECT_TRUE(w->isVisible() && w->isEnabled()) << c.caption;
         EXPECT_FALSE(w->accessibleName().isEmpty()) << c.caption;
-        const QRect expected = platform::MapDialogRect(QRect(c.x, c.y, c.cx, c.cy), dlg.baseUnits());
+        const QRect expected =
+            platform::MapDialogRect(QRect(c.x, c.y, c.cx, c.cy), dlg.baseUnits());
         EXPECT_EQ(w->pos(), expected.topLeft()) << c.caption;
         EXPECT_EQ(w->width(), expected.width()) << c.caption;
         if (c.style & platform::kTabStop) {
@@ -90,8 +91,8 @@ TEST(MainDialog, UpdateListsTheRouteNearestHopFirst) {
     PasteIntoSource(dlg, QString::fromLatin1(kThreeHopsInOrder.c_str()));
     dlg.click(IDC_UPDATE);
 
-    EXPECT_EQ(dlg.entries(), QStringList({"[1] - [203.0.113.3]", "[2] - [198.51.100.2]",
-                                          "[3] - [192.0.2.1]"}));
+    EXPECT_EQ(dlg.entries(),
+              QStringList({"[1] - [203.0.113.3]", "[2] - [198.51.100.2]", "[3] - [192.0.2.1]"}));
     EXPECT_EQ(dlg.combo()->currentIndex(), 0);
     EXPECT_EQ(dlg.m_routes[0], "203.0.113.3");
     EXPECT_EQ(dlg.m_routes[1], "198.51.100.2");

@@ -19,9 +19,13 @@ ModalWatcher::ModalWatcher() : timer_(new Timer) {
     timer_->timer.start();
 }
 
-ModalWatcher::~ModalWatcher() { delete timer_; }
+ModalWatcher::~ModalWatcher() {
+    delete timer_;
+}
 
-void ModalWatcher::Then(Answer answer) { answers_.push_back(std::move(answer)); }
+void ModalWatcher::Then(Answer answer) {
+    answers_.push_back(std::move(answer));
+}
 
 void ModalWatcher::PressOk(QWidget* modal) {
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {

@@ -12,8 +12,8 @@ namespace testsupport {
 struct SeenModal {
     QString className;  // "QMessageBox", "QFileDialog", "CAboutDlg", ...
     QString caption;
-    QString text;       // a message box's text
-    int icon = 0;       // a message box's QMessageBox::Icon
+    QString text;  // a message box's text
+    int icon = 0;  // a message box's QMessageBox::Icon
 };
 
 // Answers the modal windows that open while it lives: each time a new modal

@@ -20,7 +20,8 @@ std::vector<std::string> Scan(const std::string& text, RouteTable& table) {
 
 TEST(ScanRoute, FindsQualifyingPairsInTextOrder) {
     const std::vector<ScanCase> cases = {
-        {"three hops", "Received: from a [192.0.2.1]\r\nReceived: from b [198.51.100.2] by c [203.0.113.3]",
+        {"three hops",
+         "Received: from a [192.0.2.1]\r\nReceived: from b [198.51.100.2] by c [203.0.113.3]",
          {"192.0.2.1", "198.51.100.2", "203.0.113.3"}},
         {"single", "x [10.0.0.1] y", {"10.0.0.1"}},
         {"empty text", "", {}},
@@ -41,7 +42,9 @@ TEST(ScanRoute, FindsQualifyingPairsInTextOrder) {
         {"closing before opening", "]] [192.0.2.9]", {"192.0.2.9"}},
         {"unclosed ends the scan", "[1.1.1.1] [2.2.2.2 [3.3.3.3", {"1.1.1.1"}},
         {"body address", "Subject: hi\r\n\r\nsee [192.0.2.77] below", {"192.0.2.77"}},
-        {"search goes on after the pair", "[1.1.1.1][2.2.2.2]x[3.3.3.3]", {"1.1.1.1", "2.2.2.2", "3.3.3.3"}},
+        {"search goes on after the pair",
+         "[1.1.1.1][2.2.2.2]x[3.3.3.3]",
+         {"1.1.1.1", "2.2.2.2", "3.3.3.3"}},
         {"zero byte inside", std::string("[1.2.\0.4] [5.6.7.8]", 19), {"5.6.7.8"}},
     };
     for (const ScanCase& c : cases) {

@@ -36,8 +36,9 @@ TEST(EditBox, GivesBackExactlyTheBytesItWasGiven) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     platform::EditBox box(false);
-    for (const std::string& text : {EveryByteWithAllLineBreaks(), std::string(), std::string("\r\n"),
-                                    std::string("\n"), std::string("\r"), std::string("a\r\n")}) {
+    for (const std::string& text :
+         {EveryByteWithAllLineBreaks(), std::string(), std::string("\r\n"), std::string("\n"),
+          std::string("\r"), std::string("a\r\n")}) {
         box.SetBytes(text);
         EXPECT_EQ(box.GetBytes(), text);
     }
