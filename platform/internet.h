@@ -1,0 +1,106 @@
+#pragma once
+
+// The Internet layer: an HTTP client that fetches a URL by GET and hands its
+// body out in blocking pull reads. Requests go through the proxy that the
+// environment names (http_proxy, with no_proxy listing the hosts reached
+// directly) and follow redirects. Every failure raises NetworkError with the
+// layer's code and its message text.
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/errors.h"
+
+namespace platform {
+
+// How long an operation waits: to connect to a server, and for the next bytes
+// of a response once connected.
+struct InternetTimeouts {
+    std::chrono::milliseconds connect{60'000};
+    std::chrono::milliseconds receive{60'000};
+};
+
+class InternetSession;
+class InternetPage;
+
+// An open Internet session: the user agent and the timeouts of the pages
+// opened through it. Moving leaves the source closed.
+class InternetSession {
+public:
+    InternetSession() noexcept;
+    ~InternetSession();
+    InternetSession(const InternetSession&) = delete;
+    InternetSession& operator=(const InternetSession&) = delete;
+    InternetSession(InternetSession&& other) noexcept;
+    InternetSession& operator=(InternetSession&& other) noexcept;
+
+    bool IsOpen() const noexcept { return state_ != nullptr; }
+
+private:
+    friend InternetSession InternetOpenA(const std::string& userAgent);
+    friend InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url);
+    friend void InternetCloseHandle(InternetSession& session) noexcept;
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// An open page: a response whose headers have arrived and whose body is read
+// with InternetReadFile. Closing it, or destroying it, drops the rest of the
+// body unread. Moving leaves the source closed.
+class InternetPage {
+public:
+    InternetPage() noexcept;
+    ~InternetPage();
+    InternetPage(const InternetPage&) = delete;
+    InternetPage& operator=(const InternetPage&) = delete;
+    InternetPage(InternetPage&& other) noexcept;
+    InternetPage& operator=(InternetPage&& other) noexcept;
+
+    bool IsOpen() const noexcept { return state_ != nullptr; }
+
+private:
+    friend InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url);
+    friend std::size_t InternetReadFile(InternetPage& page, void* buffer, std::size_t size);
+    friend void InternetCloseHandle(InternetPage& page) noexcept;
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Opens a session whose requests carry `userAgent` as their User-Agent. The
+// timeouts are the defaults, or those of the innermost ScopedInternetTimeouts.
+InternetSession InternetOpenA(const std::string& userAgent);
+
+// Sends a GET for the full "http://" (or "https://") `url` and returns once
+// the final response's headers have arrived, whatever its status code;
+// redirects are followed. Raises NetworkError when the host or proxy cannot
+// be resolved or reached, the request cannot be sent, or no response arrives
+// within the timeouts. REQUIRES: `session` is open.
+InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url);
+
+// Blocks until body bytes are available, copies up to `size` of them to
+// `buffer` and returns how many; 0 means the body has ended. Raises
+// NetworkError when the transfer fails (a connection closed before the body
+// was complete, no bytes within the receive timeout). REQUIRES: `page` is
+// open and `size` > 0.
+std::size_t InternetReadFile(InternetPage& page, void* buffer, std::size_t size);
+
+// Closes a page or a session; closing a closed one does nothing.
+void InternetCloseHandle(InternetPage& page) noexcept;
+void InternetCloseHandle(InternetSession& session) noexcept;
+
+// Sessions opened while an instance lives get `timeouts` instead of the
+// defaults. For tests; instances nest and must be destroyed in reverse order.
+class ScopedInternetTimeouts {
+public:
+    explicit ScopedInternetTimeouts(InternetTimeouts timeouts);
+    ~ScopedInternetTimeouts();
+    ScopedInternetTimeouts(const ScopedInternetTimeouts&) = delete;
+    ScopedInternetTimeouts& operator=(const ScopedInternetTimeouts&) = delete;
+
+private:
+    InternetTimeouts previous_;
+};
+
+}  // namespace platform
