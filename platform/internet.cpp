@@ -218,7 +218,9 @@ InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url) 
 
     InternetPage::State& s = *state;
     s.Drive([&s] { return s.headersDone; }, settings.timeouts.receive);
-    if (s.done && s.result != CURLE_OK) Raise(s.result);
+    // A failure after the headers, even within the same wait, belongs to
+    // the body and is raised by the read that reaches it.
+    if (!s.headersDone && s.result != CURLE_OK) Raise(s.result);
 
     InternetPage page;
     page.state_ = std::move(state);

@@ -111,6 +111,23 @@ TEST_F(InternetTest, AnyStatusGivesAPageAndRedirectsAreFollowed) {
     }
 }
 
+TEST_F(InternetTest, BytesBeforeAFailureAreReadBeforeItIsRaised) {
+    server.Respond(
+        kPageUrl,
+        {.body = std::string(5000, 'x'), .cut = CannedResponse::Cut::kClose, .cutAt = 1000});
+    InternetSession session = platform::InternetOpenA("Brindle");
+    InternetPage page = platform::InternetOpenUrlA(session, kPageUrl);
+    std::string body;
+    const int code = NetworkErrorCode([&] {
+        char buffer[300];
+        while (const std::size_t n = platform::InternetReadFile(page, buffer, sizeof buffer)) {
+            body.append(buffer, n);
+        }
+    });
+    EXPECT_EQ(code, 18);
+    EXPECT_EQ(body, std::string(1000, 'x'));
+}
+
 TEST_F(InternetTest, ClosingAPageLeavesTheRestUnread) {
     // The server stalls after the first bytes; closing must not wait for it.
     server.Respond(

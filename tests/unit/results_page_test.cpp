@@ -112,7 +112,7 @@ TEST(ExtractResultsText, BlanksTheBuiltInServiceDomainByDefault) {
 
 TEST(ExtractResultsText, ReadsARecordedPage) {
     const std::string page = testsupport::JoinLines(testsupport::RecordedPageLines(), "\r\n");
-    EXPECT_EQ(ExtractResultsText(page, "abuse-lookup.example"), testsupport::kRecordedResultsText);
+    EXPECT_EQ(ExtractResultsText(page, "abuse-lookup.example"), testsupport::RecordedResultsText());
     EXPECT_EQ(ExtractContactDomain(page, "abuse-lookup.example"), testsupport::kRecordedContact);
 }
 

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lookup/lookup_download.h"
+#include "platform/busy_cursor.h"
+#include "platform/edit_box.h"
+#include "platform/file.h"
+#include "platform/internet.h"
+#include "tests/support/http_server.h"
+#include "tests/support/lookup_pages.h"
+#include "tests/support/modal_watcher.h"
+#include "tests/support/temp_cwd.h"
+#include "tests/support/trace_dlg_access.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::CannedResponse;
+using testsupport::ModalWatcher;
+using Targets = std::vector<std::string>;
+
+const std::string kOwnDomain = BRINDLE_SERVICE_DOMAIN_FOR_TESTS;
+const char kQueryPath[] = "/cgi-bin/checkdomain.pl";
+
+// Three hops; the list shows the one nearest the sender, the last in the
+// text, first: [1] 192.0.2.1, [2] 198.51.100.2, [3] 203.0.113.3.
+const std::string kMessage =
+    "Received: from c.example [203.0.113.3]\r\n"
+    "Received: from b.example [198.51.100.2]\r\n"
+    "Received: from a.example [192.0.2.1]\r\n"
+    "\r\nBuy now\r\n";
+
+std::string RecordedPageBody() {
+    return testsupport::JoinLines(testsupport::RecordedPageLines(kOwnDomain), "\n") +
+           "</BODY></HTML>\nnot saved\n";
+}
+
+std::string Bytes(const QPlainTextEdit* edit) {
+    return static_cast<const platform::EditBox*>(edit)->GetBytes();
+}
+
+class CheckIpTest : public ::testing::Test {
+protected:
+    CheckIpTest() {
+        server.Respond(kQueryPath, {.body = RecordedPageBody()});
+        dlg.m_strSource = kMessage;
+        dlg.RefreshRoute(kMessage);
+    }
+
+    // Presses "Check this IP" and returns the message boxes it showed.
+    std::vector<testsupport::SeenModal> Check() {
+        ModalWatcher watcher;
+        dlg.click(IDC_CHECK_IP);
+        return watcher.seen();
+    }
+
+    // What every command must leave behind, whatever happened.
+    void ExpectCleanEnd() {
+        EXPECT_EQ(platform::BusyCursorCount(), 0);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(server.WaitUntilIdle()) << "a connection is still open";
+        if (fs::is_regular_file(kResultsFileName)) {
+            platform::File file;
+            EXPECT_TRUE(file.Open(kResultsFileName, platform::File::Mode::kRead))
+                << "the results file is still open";
+        }
+    }
+
+    // The outcome of a failed lookup: nothing shown, and the next lookup works.
+    void ExpectFailedThenNextWorks() {
+        EXPECT_EQ(dlg.m_strResults, "");
+        EXPECT_EQ(dlg.m_strContact, "");
+        EXPECT_EQ(Bytes(dlg.edit(IDC_RESULTS_TEXT)), "");
+        ExpectCleanEnd();
+
+        testsupport::ScopedProxy working(server.url());
+        server.Respond(web::UpgradeNoticeUrl(), {.status = "404 Not Found", .body = "gone\n"});
+        server.Respond(kQueryPath, {.body = RecordedPageBody()});
+        fs::remove(kResultsFileName);
+        EXPECT_TRUE(Check().empty());
+        EXPECT_EQ(dlg.m_strResults, testsupport::RecordedResultsText(kOwnDomain));
+        ExpectCleanEnd();
+    }
+
+    testsupport::TempCurrentDir dir;
+    testsupport::HttpServer server;
+    testsupport::ScopedProxy proxy{server.url()};
+    testsupport::TestTraceDlg dlg;
+};
+
+TEST_F(CheckIpTest, LooksUpTheSelectedEntryAfterTheProbe) {
+    dlg.combo()->setCurrentIndex(2);  // [3] - [203.0.113.3]
+    dlg.m_strContact = "@old.example";
+    // Typed into the source box but not taken with Update: the command puts
+    // the loaded message back.
+    dlg.edit(IDC_SOURCE_TEXT)->setPlainText("typed");
+
+    EXPECT_TRUE(Check().empty());
+
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].line, "GET " + web::UpgradeNoticeUrl() + " HTTP/1.1");
+    EXPECT_EQ(requests[1].line, "GET " + BuildLookupUrl("203.0.113.3") + " HTTP/1.1");
+    for (const auto& request : requests) EXPECT_EQ(request.Header("User-Agent"), "Brindle");
+
+    const std::string results = testsupport::RecordedResultsText(kOwnDomain);
+    EXPECT_EQ(dlg.m_strResults, results);
+    EXPECT_EQ(Bytes(dlg.edit(IDC_RESULTS_TEXT)), results);
+    EXPECT_EQ(dlg.m_strContact, testsupport::kRecordedContact);
+    EXPECT_EQ(Bytes(dlg.edit(IDC_SOURCE_TEXT)), kMessage);
+    EXPECT_FALSE(fs::exists(kResultsFileName));
+    EXPECT_EQ(dlg.combo()->currentIndex(), 2);
+    ExpectCleanEnd();
+
+    // Every lookup probes again first.
+    dlg.combo()->setCurrentIndex(0);
+    EXPECT_TRUE(Check().empty());
+    EXPECT_EQ(server.targets(), (Targets{web::UpgradeNoticeUrl(), BuildLookupUrl("203.0.113.3"),
+                                         web::UpgradeNoticeUrl(), BuildLookupUrl("192.0.2.1")}));
+}
+
+TEST_F(CheckIpTest, UpgradeMarkerTakesTheLookupToTheUpgradePage) {
+    const std::string marker(kUpgradeMarker);
+    const std::string upgradeRest =
+        "<BODY><FONT SIZE=\"+1\">Brindle 2.0</FONT><DL>Get it from the "
+        "maker</DL>\n</BODY></HTML>\n";
+    const struct {
+        const char* name;
+        std::string firstLine;
+        bool upgrade;
+    } cases[] = {
+        {"LF", marker + "\n", true},
+        {"CR LF", marker + "\r\n", true},
+        {"leading space", " " + marker + "\n", false},
+        {"other case", "<HTML><HEAD><TITLE>UPGRADE AVAILABLE!</TITLE>\n", false},
+        {"more text on the line", marker + "</HEAD>\n", false},
+    };
+    for (const auto& c : cases) {
+        testsupport::HttpServer upgradeServer;
+        testsupport::ScopedProxy named(upgradeServer.url());
+        upgradeServer.Respond(web::UpgradeNoticeUrl(), {.body = c.firstLine + upgradeRest});
+        upgradeServer.Respond(kQueryPath, {.body = RecordedPageBody()});
+
+        EXPECT_TRUE(Check().empty()) << c.name;
+        const std::string second =
+            c.upgrade ? web::UpgradeNoticeUrl() : BuildLookupUrl("192.0.2.1");
+        EXPECT_EQ(upgradeServer.targets(), (Targets{web::UpgradeNoticeUrl(), second})) << c.name;
+        EXPECT_EQ(dlg.m_strResults, c.upgrade ? "Brindle 2.0\r\nGet it from the maker"
+                                              : testsupport::RecordedResultsText(kOwnDomain))
+            << c.name;
+        EXPECT_FALSE(fs::exists(kResultsFileName)) << c.name;
+    }
+}
+
+TEST_F(CheckIpTest, EmptyListShowsTheMessageThenRunsOpen) {
+    dlg.click(IDC_CLEAR_TEXT);
+    const auto seen = Check();
+    ASSERT_GE(seen.size(), 1u);
+    EXPECT_EQ(seen[0].className, "QMessageBox");
+    EXPECT_EQ(seen[0].caption, "Brindle");
+    EXPECT_EQ(seen[0].text, "There are no items to check. Open mail message and try again");
+    EXPECT_EQ(seen[0].icon, QMessageBox::Warning);
+    ASSERT_EQ(seen.size(), 2u) << "the Open command follows";
+    EXPECT_EQ(seen[1].className, "QFileDialog");
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_FALSE(fs::exists(kResultsFileName));
+    ExpectCleanEnd();
+}
+
+// A network error ends the command with the stop icon and the layer's text.
+void ExpectNetworkError(const std::vector<testsupport::SeenModal>& seen, const char* text) {
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, "Brindle");
+    EXPECT_EQ(seen[0].text, text);
+    EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
+}
+
+TEST_F(CheckIpTest, ProxyRefusingConnections) {
+    dlg.m_strResults = "old results";
+    dlg.UpdateData(false);
+    {
+        testsupport::RefusingPort refusing;
+        testsupport::ScopedProxy named(refusing.url());
+        ExpectNetworkError(Check(), "Couldn't connect to server");
+    }
+    EXPECT_TRUE(server.requests().empty());
+    ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, ProbeFailureEndsTheCommandBeforeTheQuery) {
+    server.Respond(web::UpgradeNoticeUrl(), {.hangUp = true});
+    ExpectNetworkError(Check(), "Server returned nothing (no headers, no data)");
+    EXPECT_EQ(server.targets(), Targets{web::UpgradeNoticeUrl()});
+    ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, ServerClosingMidBodyLeavesThePartFileBehind) {
+    const std::string body = RecordedPageBody();
+    const std::string firstLines = "<HTML>\n<HEAD>\n";
+    server.Respond(kQueryPath, {.body = firstLines + body,
+                                .cut = CannedResponse::Cut::kClose,
+                                .cutAt = firstLines.size()});
+    ExpectNetworkError(Check(), "Transferred a partial file");
+    EXPECT_EQ(testsupport::ReadWholeFile(kResultsFileName), "<HTML>\r\n<HEAD>\r\n");
+    ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, ServerNeverAnswering) {
+    platform::ScopedInternetTimeouts shortWait(
+        {std::chrono::seconds(30), std::chrono::milliseconds(300)});
+    server.Respond(kQueryPath, {.silent = true});
+    ExpectNetworkError(Check(), "Timeout was reached");
+    ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, ResultsFileThatCannotBeCreated) {
+    fs::create_directory(kResultsFileName);
+    EXPECT_TRUE(Check().empty());
+    EXPECT_EQ(server.targets(), (Targets{web::UpgradeNoticeUrl(), BuildLookupUrl("192.0.2.1")}));
+    EXPECT_TRUE(fs::is_directory(kResultsFileName));
+    fs::remove(kResultsFileName);
+    ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, ResultsFileHeldByAnotherOpener) {
+    platform::File holder;
+    ASSERT_TRUE(holder.Open(kResultsFileName, platform::File::Mode::kCreateWrite));
+    holder.Write("held", 4);
+    EXPECT_TRUE(Check().empty());
+    EXPECT_EQ(dlg.m_strResults, "");
+    holder.Close();
+    EXPECT_EQ(testsupport::ReadWholeFile(kResultsFileName), "held");
+    ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, SymbolicLinkPlantedAsTheResultsFile) {
+    const std::string victim = "<FONT SIZE=\"+1\">secret</FONT><DL>private mailto:x@victim.test\"";
+    testsupport::WriteWholeFile("victim.htm", victim);
+    fs::create_symlink("victim.htm", kResultsFileName);
+    EXPECT_TRUE(Check().empty());
+    EXPECT_EQ(testsupport::ReadWholeFile("victim.htm"), victim);
+    EXPECT_EQ(dlg.m_strResults, "");
+    EXPECT_EQ(dlg.m_strContact, "");
+    fs::remove(kResultsFileName);
+    ExpectFailedThenNextWorks();
+}
+
+}  // namespace
