@@ -3,8 +3,9 @@
 // The Internet layer: an HTTP client that fetches a URL by GET and hands its
 // body out in blocking pull reads. Requests go through the proxy that the
 // environment names (http_proxy, with no_proxy listing the hosts reached
-// directly) and follow redirects. Every failure raises NetworkError with the
-// layer's code and its message text.
+// directly) and follow redirects. Every failure raises NetworkError with
+// libcurl's code (CURLcode; 1000 + CURLMcode for a failure of its multi
+// interface) and libcurl's text for that code.
 
 #include <chrono>
 #include <cstddef>
@@ -26,7 +27,8 @@ class InternetSession;
 class InternetPage;
 
 // An open Internet session: the user agent and the timeouts of the pages
-// opened through it. Moving leaves the source closed.
+// opened through it. A default-constructed session is closed; moving leaves
+// the source closed.
 class InternetSession {
 public:
     InternetSession() noexcept;
@@ -48,7 +50,8 @@ private:
 
 // An open page: a response whose headers have arrived and whose body is read
 // with InternetReadFile. Closing it, or destroying it, drops the rest of the
-// body unread. Moving leaves the source closed.
+// body unread. A default-constructed page is closed; moving leaves the source
+// closed.
 class InternetPage {
 public:
     InternetPage() noexcept;
