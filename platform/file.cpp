@@ -84,7 +84,17 @@ int OpenExclusive(const std::string& path, File::Mode mode) {
     // O_NONBLOCK keeps the open of a FIFO or a device from waiting; O_TRUNC is
     // left out so that nothing is cut before the lock is held.
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    flags |= mode == File::Mode::kRead ? O_RDONLY : (O_WRONLY | O_CREAT | O_NOFOLLOW);
+    switch (mode) {
+        case File::Mode::kRead:
+            flags |= O_RDONLY;
+            break;
+        case File::Mode::kReadNoLink:
+            flags |= O_RDONLY | O_NOFOLLOW;
+            break;
+        case File::Mode::kCreateWrite:
+            flags |= O_WRONLY | O_CREAT | O_NOFOLLOW;
+            break;
+    }
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return -1;
     struct stat info {};

@@ -21,6 +21,8 @@ class File {
 public:
     enum class Mode {
         kRead,         // an existing regular file, for reading only
+        kReadNoLink,   // the same, but a symbolic link at the last part of the
+                       // path is never followed (for working files of fixed names)
         kCreateWrite,  // created, or cut to length 0 once locked; writing only;
                        // a symbolic link at the last part of the path is never followed
     };

@@ -230,8 +230,10 @@ TEST(File, CreateNeverFollowsALinkAtTheEndOfThePath) {
     EXPECT_EQ(ReadBytes(dir / "precious.txt"), "precious");
     EXPECT_FALSE(file.Open(dir / "results.htm", File::Mode::kCreateWrite));
     EXPECT_FALSE(fs::exists(dir / "not-there.txt"));
-    // Reading through a link is allowed.
+    // Reading through a link is allowed, unless the mode says otherwise.
     EXPECT_TRUE(file.Open(dir / "abuse000.eml", File::Mode::kRead));
+    EXPECT_FALSE(file.Open(dir / "abuse000.eml", File::Mode::kReadNoLink));
+    EXPECT_TRUE(file.Open(dir / "precious.txt", File::Mode::kReadNoLink));
 }
 
 TEST(File, OpenFailsQuietlyWhereAccessIsDenied) {
