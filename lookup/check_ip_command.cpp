@@ -1,7 +1,6 @@
 // The "Check this IP" command: look up the owner of the selected relay
 // address and show what the lookup service says.
 #include <algorithm>
-#include <limits>
 #include <new>
 
 #include "app/trace_dlg.h"
@@ -45,10 +44,13 @@ void CTraceDlg::ParseResults() {
     std::string contact;
     std::string results;
     platform::File file;
-    if (file.Open(kResultsFileName, platform::File::Mode::kRead)) {
+    // Only our own working file is read: a link planted under its name is
+    // not followed, as the download did not write through it either.
+    if (file.Open(kResultsFileName, platform::File::Mode::kReadNoLink)) {
         const std::uint64_t length = file.GetLength();
-        if (length > std::numeric_limits<std::size_t>::max() / 2) throw std::bad_alloc();
-        std::string bytes(static_cast<std::size_t>(length), '\0');
+        std::string bytes;
+        if (length > bytes.max_size()) throw std::bad_alloc();
+        bytes.resize(static_cast<std::size_t>(length));
         bytes.resize(file.Read(bytes.data(), bytes.size()));
         file.Close();
         // The file is gone before its text is looked at.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,10 +12,10 @@
 #include "platform/edit_box.h"
 #include "platform/file.h"
 #include "platform/internet.h"
+#include "tests/support/file_fixtures.h"
 #include "tests/support/http_server.h"
 #include "tests/support/lookup_pages.h"
 #include "tests/support/modal_watcher.h"
-#include "tests/support/temp_cwd.h"
 #include "tests/support/trace_dlg_access.h"
 
 namespace {
@@ -87,7 +88,8 @@ protected:
         ExpectCleanEnd();
     }
 
-    testsupport::TempCurrentDir dir;
+    testsupport::TempDir dir;
+    testsupport::CurrentDir cwd{dir.path()};
     testsupport::HttpServer server;
     testsupport::ScopedProxy proxy{server.url()};
     testsupport::TestTraceDlg dlg;
@@ -180,6 +182,12 @@ void ExpectNetworkError(const std::vector<testsupport::SeenModal>& seen, const c
     EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
 }
 
+void ExpectFileError(const std::vector<testsupport::SeenModal>& seen, const std::string& text) {
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text.toStdString(), text);
+    EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
+}
+
 TEST_F(CheckIpTest, ProxyRefusingConnections) {
     dlg.m_strResults = "old results";
     dlg.UpdateData(false);
@@ -206,7 +214,7 @@ TEST_F(CheckIpTest, ServerClosingMidBodyLeavesThePartFileBehind) {
                                 .cut = CannedResponse::Cut::kClose,
                                 .cutAt = firstLines.size()});
     ExpectNetworkError(Check(), "Transferred a partial file");
-    EXPECT_EQ(testsupport::ReadWholeFile(kResultsFileName), "<HTML>\r\n<HEAD>\r\n");
+    EXPECT_EQ(testsupport::ReadBytes(kResultsFileName), "<HTML>\r\n<HEAD>\r\n");
     ExpectFailedThenNextWorks();
 }
 
@@ -216,6 +224,40 @@ TEST_F(CheckIpTest, ServerNeverAnswering) {
     server.Respond(kQueryPath, {.silent = true});
     ExpectNetworkError(Check(), "Timeout was reached");
     ExpectFailedThenNextWorks();
+}
+
+TEST_F(CheckIpTest, FileErrorsEndTheCommand) {
+    const std::string path = (dir.path() / kResultsFileName).string();
+    const struct {
+        const char* name;
+        platform::FileOp op;
+        int error;
+        std::string text;
+    } cases[] = {
+        {"write", platform::FileOp::kWrite, ENOSPC, "Disk full while accessing " + path + "."},
+        {"short write", platform::FileOp::kWrite, platform::kShortWrite,
+         "Disk full while accessing " + path + "."},
+        {"close after writing", platform::FileOp::kClose, EIO,
+         "A hardware I/O error was reported while accessing an unnamed file."},
+        {"length", platform::FileOp::kLength, EIO,
+         "A hardware I/O error was reported while accessing " + path + "."},
+        {"read", platform::FileOp::kRead, EIO,
+         "A hardware I/O error was reported while accessing " + path + "."},
+        {"delete", platform::FileOp::kRemove, EACCES, "Access to an unnamed file was denied."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dlg.m_strResults = "old results";
+        std::vector<testsupport::SeenModal> seen;
+        {
+            platform::ScopedFileFault fault(c.op, c.error);
+            seen = Check();
+            EXPECT_EQ(fault.failures(), 1);
+        }
+        ExpectFileError(seen, c.text);
+        EXPECT_TRUE(fs::exists(kResultsFileName)) << "an error leaves the results file";
+        ExpectFailedThenNextWorks();
+    }
 }
 
 TEST_F(CheckIpTest, ResultsFileThatCannotBeCreated) {
@@ -234,16 +276,16 @@ TEST_F(CheckIpTest, ResultsFileHeldByAnotherOpener) {
     EXPECT_TRUE(Check().empty());
     EXPECT_EQ(dlg.m_strResults, "");
     holder.Close();
-    EXPECT_EQ(testsupport::ReadWholeFile(kResultsFileName), "held");
+    EXPECT_EQ(testsupport::ReadBytes(kResultsFileName), "held");
     ExpectFailedThenNextWorks();
 }
 
 TEST_F(CheckIpTest, SymbolicLinkPlantedAsTheResultsFile) {
     const std::string victim = "<FONT SIZE=\"+1\">secret</FONT><DL>private mailto:x@victim.test\"";
-    testsupport::WriteWholeFile("victim.htm", victim);
+    testsupport::WriteBytes("victim.htm", victim);
     fs::create_symlink("victim.htm", kResultsFileName);
     EXPECT_TRUE(Check().empty());
-    EXPECT_EQ(testsupport::ReadWholeFile("victim.htm"), victim);
+    EXPECT_EQ(testsupport::ReadBytes("victim.htm"), victim);
     EXPECT_EQ(dlg.m_strResults, "");
     EXPECT_EQ(dlg.m_strContact, "");
     fs::remove(kResultsFileName);

@@ -6,20 +6,21 @@
 #include "lookup/lookup_download.h"
 #include "lookup/lookup_fetch.h"
 #include "platform/internet.h"
+#include "tests/support/file_fixtures.h"
 #include "tests/support/http_server.h"
-#include "tests/support/temp_cwd.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::CannedResponse;
-using testsupport::ReadWholeFile;
+using testsupport::ReadBytes;
 
 constexpr const char* kUrl = "http://www.site.example/result.htm";
 
 class LookupFetchTest : public ::testing::Test {
 protected:
-    testsupport::TempCurrentDir dir;
+    testsupport::TempDir dir;
+    testsupport::CurrentDir cwd{dir.path()};
     testsupport::HttpServer server;
     testsupport::ScopedProxy proxy{server.url()};
     // Reading past what a test expects runs into this instead of hanging.
@@ -46,10 +47,10 @@ TEST_F(LookupFetchTest, SavesThePageLinesUpToTheEndMarker) {
     };
     for (const auto& c : cases) {
         for (const std::size_t chunk : {std::size_t{0}, std::size_t{3}}) {
-            testsupport::WriteWholeFile(kResultsFileName, "old content\r\n");
+            testsupport::WriteBytes(kResultsFileName, "old content\r\n");
             server.Respond(kUrl, {.body = c.body, .chunkSize = chunk});
             FetchResults(internet, kUrl);
-            EXPECT_EQ(ReadWholeFile(kResultsFileName), c.file) << c.name << ", chunks of " << chunk;
+            EXPECT_EQ(ReadBytes(kResultsFileName), c.file) << c.name << ", chunks of " << chunk;
         }
     }
 }
@@ -62,7 +63,7 @@ TEST_F(LookupFetchTest, ReadsNothingAfterTheEndMarkerLine) {
         kUrl,
         {.body = head + "never sent\n", .cut = CannedResponse::Cut::kStall, .cutAt = head.size()});
     FetchResults(internet, kUrl);
-    EXPECT_EQ(ReadWholeFile(kResultsFileName), "a\r\n");
+    EXPECT_EQ(ReadBytes(kResultsFileName), "a\r\n");
     EXPECT_TRUE(server.WaitUntilIdle());
 }
 
@@ -76,11 +77,11 @@ TEST_F(LookupFetchTest, ClosesThePageUnreadWhenTheFileCannotBeCreated) {
 }
 
 TEST_F(LookupFetchTest, NeverWritesThroughASymbolicLink) {
-    testsupport::WriteWholeFile("victim.txt", "keep me");
+    testsupport::WriteBytes("victim.txt", "keep me");
     fs::create_symlink("victim.txt", kResultsFileName);
     server.Respond(kUrl, {.body = "a\nb\n"});
     FetchResults(internet, kUrl);
-    EXPECT_EQ(ReadWholeFile("victim.txt"), "keep me");
+    EXPECT_EQ(ReadBytes("victim.txt"), "keep me");
     EXPECT_TRUE(fs::is_symlink(kResultsFileName));
 }
 
