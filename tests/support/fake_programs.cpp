@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -50,28 +49,8 @@ void RestoreEnv(const char* name, const std::optional<std::string>& value) {
 
 }  // namespace
 
-std::string MakeTempFolder() {
-    std::string templ = (std::filesystem::temp_directory_path() / "brindle-test-XXXXXX").string();
-    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return std::filesystem::canonical(templ).string();
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteWholeFile(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    if (!out.flush()) throw std::runtime_error("cannot write " + path);
-}
-
 FakePrograms::FakePrograms(const std::vector<std::string>& names)
-    : folder_(MakeTempFolder()),
+    : folder_(std::filesystem::canonical(dir_.path()).string()),
       record_(folder_ + "/launch.record"),
       oldPath_(GetEnv("PATH")),
       oldRecord_(GetEnv("FAKE_PROGRAM_RECORD")) {
@@ -84,27 +63,25 @@ FakePrograms::FakePrograms(const std::vector<std::string>& names)
 FakePrograms::~FakePrograms() {
     RestoreEnv("PATH", oldPath_);
     RestoreEnv("FAKE_PROGRAM_RECORD", oldRecord_);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }
 
 void FakePrograms::AddFile(const std::string& name, const std::string& content, bool executable) {
     const std::string path = folder_ + "/" + name;
-    WriteWholeFile(path, content);
+    WriteBytes(path, content);
     chmod(path.c_str(), executable ? 0755 : 0644);
 }
 
 std::optional<FakeLaunch> FakePrograms::WaitForLaunch() {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::optional<std::string> text;
-    while (!(text = ReadWholeFile(record_))) {
+    while (!std::filesystem::exists(record_)) {
         if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    const std::string text = ReadBytes(record_);
     std::filesystem::remove(record_);
 
     FakeLaunch launch;
-    std::istringstream lines(*text);
+    std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
         const size_t eq = line.find('=');
@@ -128,20 +105,6 @@ std::optional<FakeLaunch> FakePrograms::WaitForLaunch() {
         }
     }
     return launch;
-}
-
-ScopedWorkFolder::ScopedWorkFolder()
-    : path_(MakeTempFolder()), previous_(std::filesystem::current_path().string()) {
-    std::filesystem::current_path(path_);
-}
-
-ScopedWorkFolder::~ScopedWorkFolder() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-    // Leave nothing unremovable behind: a test may have taken write access away.
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace testsupport

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_fixtures.h"
+
 namespace testsupport {
 
 // How a fake program was started, as it recorded itself.
@@ -33,6 +35,7 @@ public:
 
     // Adds a file `name` with `content` to the folder, executable or not.
     void AddFile(const std::string& name, const std::string& content, bool executable);
+    // The folder's path with symbolic links resolved.
     const std::string& folder() const { return folder_; }
 
     // Waits for the next record, takes it and returns it; gives up with
@@ -40,36 +43,11 @@ public:
     std::optional<FakeLaunch> WaitForLaunch();
 
 private:
+    TempDir dir_;
     std::string folder_;
     std::string record_;
     std::optional<std::string> oldPath_;
     std::optional<std::string> oldRecord_;
 };
-
-// A new empty temporary folder, made the current directory while the object
-// lives; the previous current directory is restored and the folder removed
-// afterwards.
-class ScopedWorkFolder {
-public:
-    ScopedWorkFolder();
-    ~ScopedWorkFolder();
-    ScopedWorkFolder(const ScopedWorkFolder&) = delete;
-    ScopedWorkFolder& operator=(const ScopedWorkFolder&) = delete;
-
-    // The folder's path with symbolic links resolved.
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-    std::string previous_;
-};
-
-// Makes a temporary folder and returns its path with symbolic links resolved.
-std::string MakeTempFolder();
-
-// The whole content of a file, or nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
-// Creates or replaces a file with `content`.
-void WriteWholeFile(const std::string& path, const std::string& content);
 
 }  // namespace testsupport

@@ -19,10 +19,15 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
+using testsupport::CurrentDir;
 using testsupport::FakeLaunch;
 using testsupport::FakePrograms;
-using testsupport::ScopedWorkFolder;
+using testsupport::TempDir;
 using Args = std::vector<std::string>;
+
+std::string Canonical(const TempDir& dir) {
+    return std::filesystem::canonical(dir.path()).string();
+}
 
 // True when this process has no child left, neither running nor a zombie.
 bool NoChildren() {
@@ -71,12 +76,13 @@ struct LaunchCase {
 };
 
 TEST(ShellExecute, StartsTheRightProgramDetachedWithNothingInherited) {
-    ScopedWorkFolder work;
-    const std::string other = testsupport::MakeTempFolder();
+    TempDir workDir, otherDir;
+    CurrentDir cd(workDir.path());
+    const std::string here = Canonical(workDir), other = Canonical(otherDir);
     FakePrograms fakes({"xdg-open", "hh.exe", "recorder"});
     // A descriptor that this program does not mark close-on-exec must still
     // not reach the launched one.
-    const std::string marker = work.path() + "/inherited-marker";
+    const std::string marker = here + "/inherited-marker";
     const int leaked = open(marker.c_str(), O_CREAT | O_RDWR, 0600);
     ASSERT_GE(leaked, 0);
     // Whatever this program reads from, the launched one reads nothing.
@@ -132,7 +138,7 @@ TEST(ShellExecute, StartsTheRightProgramDetachedWithNothingInherited) {
         ASSERT_TRUE(launch.has_value());
         EXPECT_EQ(launch->program, c.program);
         EXPECT_EQ(launch->args, c.args);
-        EXPECT_EQ(launch->directory, c.inOtherFolder ? other : work.path());
+        EXPECT_EQ(launch->directory, c.inOtherFolder ? other : here);
         // Detached: neither our child nor in our session, so it is never
         // waited for and lives on after this program.
         EXPECT_NE(launch->parent, getpid());
@@ -149,15 +155,15 @@ TEST(ShellExecute, StartsTheRightProgramDetachedWithNothingInherited) {
     dup2(savedStdin, STDIN_FILENO);
     close(savedStdin);
     close(leaked);
-    std::filesystem::remove_all(other);
 }
 
 TEST(ShellExecute, WithoutHelpViewerOpensTheHelpFileItself) {
-    ScopedWorkFolder work;
-    const std::string other = testsupport::MakeTempFolder();
+    TempDir workDir, otherDir;
+    CurrentDir cd(workDir.path());
+    const std::string here = Canonical(workDir), other = Canonical(otherDir);
     FakePrograms fakes({"xdg-open"});
-    testsupport::WriteWholeFile(work.path() + "/Brindle.chm", "help");
-    testsupport::WriteWholeFile(other + "/Other.chm", "help");
+    testsupport::WriteBytes("Brindle.chm", "help");
+    testsupport::WriteBytes(other + "/Other.chm", "help");
 
     ASSERT_TRUE(platform::ShellExecute("open", "hh.exe", "Brindle.chm::/step1.htm", "",
                                        platform::SW_SHOWMAXIMIZED));
@@ -181,11 +187,11 @@ TEST(ShellExecute, WithoutHelpViewerOpensTheHelpFileItself) {
     EXPECT_FALSE(
         platform::ShellExecute("open", "hh.exe", "::/step1.htm", "", platform::SW_SHOWMAXIMIZED));
     EXPECT_FALSE(platform::ShellExecute("open", "hh.exe", "", "", platform::SW_SHOWMAXIMIZED));
-    std::filesystem::remove_all(other);
 }
 
 TEST(ShellExecute, ReportsWhatItCouldNotStart) {
-    ScopedWorkFolder work;
+    TempDir workDir;
+    CurrentDir cd(workDir.path());
     FakePrograms fakes({"recorder"});
     fakes.AddFile("not-a-program", "neither a script nor a binary\n", true);
     fakes.AddFile("not-executable", "#!/bin/sh\n", false);
@@ -201,7 +207,7 @@ TEST(ShellExecute, ReportsWhatItCouldNotStart) {
         {"no file", "open", "", "", ""},
         {"unterminated quote", "open", "recorder", "'a", ""},
         {"exec fails", "open", "not-a-program", "", ""},
-        {"missing folder", "open", "recorder", "", work.path() + "/missing"},
+        {"missing folder", "open", "recorder", "", workDir / "missing"},
         {"no xdg-open for a URL", "open", "http://www.fenwold.example/", "", ""},
         {"no xdg-open for a document", "open", "abuse000.eml", "", ""},
         // A file on PATH that may not be executed is a document too.
