@@ -35,19 +35,7 @@ const char kCrLfMessage[] =
     "body with a bare CR\rand the end\r\n";
 const QStringList kCrLfRoute = {"[1] - [192.0.2.7]", "[2] - [10.1.1.1]"};
 
-// Types `path` into the file dialog's name box and presses Enter; a name
-// the dialog does not take leaves it open, and it is then cancelled.
-ModalWatcher::Answer TypePath(const std::string& path) {
-    return [path](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(name, nullptr);
-        QTest::keyClicks(name, QString::fromLocal8Bit(path.c_str()));
-        QTest::keyClick(name, Qt::Key_Return);
-        if (dialog->isVisible()) dialog->reject();
-    };
-}
+const auto TypePath = &ModalWatcher::TypePath;
 
 class OpenTest : public ::testing::Test {
 protected:

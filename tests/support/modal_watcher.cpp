@@ -3,9 +3,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 namespace testsupport {
 
@@ -35,6 +40,18 @@ void ModalWatcher::PressOk(QWidget* modal) {
         }
     }
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+}
+
+ModalWatcher::Answer ModalWatcher::TypePath(const std::string& path) {
+    return [path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        QTest::keyClicks(name, QString::fromLocal8Bit(path.c_str()));
+        QTest::keyClick(name, Qt::Key_Return);
+        if (dialog->isVisible()) dialog->reject();
+    };
 }
 
 void ModalWatcher::Poll() {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace testsupport {
@@ -34,6 +35,9 @@ public:
 
     // Presses a message box's OK button.
     static void PressOk(QWidget* modal);
+    // Types `path` into the file dialog's name box and presses Enter; a name
+    // the dialog does not take leaves it open, and it is then cancelled.
+    static Answer TypePath(const std::string& path);
 
 private:
     void Poll();
