@@ -3,6 +3,7 @@
 #include "app/about_dlg.h"
 #include "app/launches.h"
 #include "app/trace_dlg.h"
+#include "lookup/web_addresses.h"
 #include "platform/shell.h"
 #include "res/resource.h"
 
@@ -10,7 +11,8 @@ Launch TutorialLaunch() {
     return {"hh.exe", "Brindle.chm::/step1.htm"};
 }
 Launch WebsiteLaunch() {
-    return {BRINDLE_HOME_PAGE, ""};
+    // The constant is built from a string literal, so it ends in a zero byte.
+    return {web::kHomePage.data(), ""};
 }
 Launch HelpFileLaunch() {
     return {"Brindle.chm", ""};
