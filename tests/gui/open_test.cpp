@@ -93,7 +93,7 @@ protected:
 
 TEST(NameFilters, KeepTheDescriptionWholeAndMatchExactlyThePatterns) {
     struct Row {
-        const char* spec;
+        const char* filter;
         QStringList filters;
     };
     const Row rows[] = {
@@ -105,7 +105,7 @@ TEST(NameFilters, KeepTheDescriptionWholeAndMatchExactlyThePatterns) {
         {"", {}},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(platform::NameFiltersFromFilterSpec(row.spec), row.filters) << row.spec;
+        EXPECT_EQ(platform::NameFiltersFromFilterSpec(row.filter), row.filters) << row.filter;
     }
 }
 
