@@ -11,6 +11,7 @@
 
 #include "lookup/lookup_download.h"
 #include "platform/edit_box.h"
+#include "tests/support/complaint_file.h"
 #include "tests/support/fake_programs.h"
 #include "tests/support/file_fixtures.h"
 #include "tests/support/http_server.h"
@@ -70,19 +71,8 @@ TEST(WholeRoad, MessageFileToComplaintOpenedByTheDesktop) {
     EXPECT_EQ(launch->args, std::vector<std::string>{"abuse000.eml"});
     EXPECT_EQ(launch->directory, fs::canonical(work.path()).string());
 
-    const std::string separator(69, '=');
     EXPECT_EQ(testsupport::ReadBytes(work / "abuse000.eml"),
-              "To: abuse@example-isp.test\r\n"
-              "CC: postmaster@example-isp.test\r\n"
-              "Subject: One of your users is sending SPAM!\r\n"
-              "Mime-Version: 1.0\r\n"
-              "Content-Type: text/plain; charset=us-ascii\r\n"
-              "\r\n"
-              "\r\n"
-              "One of your users is sending SPAM. Take appropriate measures, please.\r\n"
-              "\r\n"
-              "\r\n" +
-                  separator + "\r\n\r\n" + message + separator + "\r\n\r\n");
+              testsupport::ExpectedComplaintFile("@example-isp.test", message));
     EXPECT_FALSE(fs::exists(work / "results.htm"));
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "complaint/complaint_message.h"
+#include "tests/support/complaint_file.h"
 #include "tests/support/file_fixtures.h"
 
 namespace {
@@ -12,21 +13,7 @@ using testsupport::CurrentDir;
 using testsupport::ReadBytes;
 using testsupport::TempDir;
 
-const std::string kSeparator(69, '=');
-
-// The complaint file as a mail reader sees it, line by line.
-std::string ExpectedFile(const std::string& domain, const std::string& source) {
-    return "To: abuse" + domain + "\r\n" + "CC: postmaster" + domain + "\r\n" +
-           "Subject: One of your users is sending SPAM!\r\n"
-           "Mime-Version: 1.0\r\n"
-           "Content-Type: text/plain; charset=us-ascii\r\n"
-           "\r\n"
-           "\r\n"
-           "One of your users is sending SPAM. Take appropriate measures, please.\r\n"
-           "\r\n"
-           "\r\n" +
-           kSeparator + "\r\n" + "\r\n" + source + kSeparator + "\r\n" + "\r\n";
-}
+using testsupport::ExpectedComplaintFile;
 
 TEST(WriteComplaint, WritesHeaderRequestAndTheSourceUnchanged) {
     struct Case {
@@ -56,7 +43,7 @@ TEST(WriteComplaint, WritesHeaderRequestAndTheSourceUnchanged) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteComplaint(c.contact, c.source));
         const std::string file = ReadBytes(work / "abuse000.eml");
-        EXPECT_EQ(file, ExpectedFile(c.domainWritten, c.source));
+        EXPECT_EQ(file, ExpectedComplaintFile(c.domainWritten, c.source));
         EXPECT_EQ(file.size(), 360 + 2 * c.domainWritten.size() + c.source.size());
 
         // Each piece is one write, so its boundaries are part of the result.
@@ -98,7 +85,7 @@ TEST(WriteComplaint, CutsALongerExistingFile) {
     CurrentDir cd(work.path());
     testsupport::WriteBytes("abuse000.eml", std::string(4096, 'Z'));
     ASSERT_TRUE(WriteComplaint("@example.net", "short"));
-    EXPECT_EQ(ReadBytes("abuse000.eml"), ExpectedFile("@example.net", "short"));
+    EXPECT_EQ(ReadBytes("abuse000.eml"), ExpectedComplaintFile("@example.net", "short"));
 }
 
 }  // namespace
