@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
+    clang libclang-rt-dev
     qt6-base-dev libqt6opengl6-dev libgl-dev
     libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev

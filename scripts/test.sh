@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test,
-# then does the same in an AddressSanitizer + UndefinedBehaviorSanitizer build.
+# then does the same in an AddressSanitizer + UndefinedBehaviorSanitizer build,
+# and runs each fuzz target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,3 +21,6 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DBRINDLE_WERROR=ON -DBRIN
     -DBRINDLE_BENCH=OFF
 cmake --build build-sanitize -j"$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+# Under a minute in all: a crash or a broken property fails the run.
+./scripts/fuzz.sh 8
