@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <cstddef>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -11,8 +13,15 @@ namespace platform {
 namespace {
 
 // The line break that ended a block, kept in the block's user state. A block
-// the user creates has state -1 and so ends in CR LF.
-enum LineBreak { kCrLf = -1, kLf = 1, kCr = 2 };
+// the user creates has state -1 and so ends in CR LF; a block in state
+// kNoBreak is one piece of a long line, which the next block continues.
+enum LineBreak { kCrLf = -1, kLf = 1, kCr = 2, kNoBreak = 3 };
+
+// Lines longer than this are shown in pieces of this many characters, one
+// under another. The toolkit lays out a whole line at once, at some tens of
+// bytes for each character, so a single line of many megabytes would take
+// gigabytes and minutes to show.
+constexpr qsizetype kLongestShownLine = 16384;
 
 }  // namespace
 
@@ -24,26 +33,34 @@ EditBox::EditBox(bool wantReturn, QWidget* parent)
 }
 
 void EditBox::SetBytes(std::string_view bytes) {
-    QString text = BytesToQString(bytes);
+    // The characters go straight into the text that is shown, with no copy of
+    // the whole text on the side.
     std::vector<LineBreak> breaks;
     QString joined;
-    joined.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n') {
+    joined.reserve(static_cast<qsizetype>(bytes.size() + bytes.size() / kLongestShownLine));
+    qsizetype lineLength = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes[i];
+        if (byte == '\r' || byte == '\n') {
+            if (byte == '\n') {
+                breaks.push_back(kLf);
+            } else if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
                 ++i;
                 breaks.push_back(kCrLf);
             } else {
                 breaks.push_back(kCr);
             }
             joined.append(u'\n');
-        } else if (ch == u'\n') {
-            breaks.push_back(kLf);
-            joined.append(u'\n');
-        } else {
-            joined.append(ch);
+            lineLength = 0;
+            continue;
         }
+        if (lineLength == kLongestShownLine) {
+            breaks.push_back(kNoBreak);
+            joined.append(u'\n');
+            lineLength = 0;
+        }
+        joined.append(QChar(CodePageToUnicode(static_cast<unsigned char>(byte))));
+        ++lineLength;
     }
     setPlainText(joined);
     QTextBlock block = document()->firstBlock();
@@ -55,6 +72,8 @@ void EditBox::SetBytes(std::string_view bytes) {
 
 std::string EditBox::GetBytes() const {
     std::string out;
+    // Each character gives one byte, and each line break at most two.
+    out.reserve(static_cast<std::size_t>(document()->characterCount() + document()->blockCount()));
     for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
         // QTextBlock::text() keeps every character as stored; the document's
         // plain text would turn no-break spaces into spaces.
@@ -66,6 +85,8 @@ std::string EditBox::GetBytes() const {
                 break;
             case kCr:
                 out += '\r';
+                break;
+            case kNoBreak:
                 break;
             default:
                 out += "\r\n";

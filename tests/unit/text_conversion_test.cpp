@@ -44,6 +44,24 @@ TEST(EditBox, GivesBackExactlyTheBytesItWasGiven) {
     }
     box.SetBytes("one\ntwo");
     EXPECT_EQ(box.document()->blockCount(), 2) << "a bare LF shows as a line break";
+
+    // A line too long to lay out at once is shown in pieces, which join again.
+    const std::string piece(16384, 'x');
+    const struct {
+        std::string text;
+        int blocks;
+    } longLines[] = {
+        {piece, 1},
+        {piece + "\r\n", 2},
+        {piece + "y", 2},
+        {"a\r\n" + piece + piece + piece + "\r" + piece + "z\n", 7},
+        {std::string(3'000'000, '[') + "\n]", 185},
+    };
+    for (const auto& c : longLines) {
+        box.SetBytes(c.text);
+        EXPECT_EQ(box.GetBytes(), c.text);
+        EXPECT_EQ(box.document()->blockCount(), c.blocks);
+    }
 }
 
 TEST(AppName, IsTheFileNameWithoutFolderAndExtension) {
