@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -23,6 +24,36 @@ enum LineBreak { kCrLf = -1, kLf = 1, kCr = 2, kNoBreak = 3 };
 // gigabytes and minutes to show.
 constexpr qsizetype kLongestShownLine = 16384;
 
+// Splits `bytes` into the lines the box shows and hands each to `take`, in
+// order, with the break that ends it; the last line has none (`last`). Stops
+// early when `take` returns false.
+template <class Take>
+void ForEachShownLine(std::string_view bytes, Take take) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t limit =
+            std::min(bytes.size(), start + static_cast<std::size_t>(kLongestShownLine));
+        std::size_t stop = start;
+        while (stop < limit && bytes[stop] != '\r' && bytes[stop] != '\n') ++stop;
+        const std::string_view chars = bytes.substr(start, stop - start);
+        if (stop == bytes.size()) {
+            take(chars, kCrLf, true);
+            return;
+        }
+        LineBreak end = kNoBreak;
+        start = stop;
+        if (bytes[stop] == '\n') {
+            end = kLf;
+            start += 1;
+        } else if (bytes[stop] == '\r') {
+            const bool crLf = stop + 1 < bytes.size() && bytes[stop + 1] == '\n';
+            end = crLf ? kCrLf : kCr;
+            start += crLf ? 2 : 1;
+        }
+        if (!take(chars, end, false)) return;
+    }
+}
+
 }  // namespace
 
 EditBox::EditBox(bool wantReturn, QWidget* parent)
@@ -33,41 +64,49 @@ EditBox::EditBox(bool wantReturn, QWidget* parent)
 }
 
 void EditBox::SetBytes(std::string_view bytes) {
+    // Setting the text the box already shows changes nothing: the cursor, the
+    // scroll position and the undo steps stay, and a large text is not laid
+    // out again.
+    if (Shows(bytes)) return;
     // The characters go straight into the text that is shown, with no copy of
     // the whole text on the side.
     std::vector<LineBreak> breaks;
     QString joined;
     joined.reserve(static_cast<qsizetype>(bytes.size() + bytes.size() / kLongestShownLine));
-    qsizetype lineLength = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char byte = bytes[i];
-        if (byte == '\r' || byte == '\n') {
-            if (byte == '\n') {
-                breaks.push_back(kLf);
-            } else if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                ++i;
-                breaks.push_back(kCrLf);
-            } else {
-                breaks.push_back(kCr);
-            }
-            joined.append(u'\n');
-            lineLength = 0;
-            continue;
+    ForEachShownLine(bytes, [&](std::string_view chars, LineBreak end, bool last) {
+        for (const char byte : chars) {
+            joined.append(QChar(CodePageToUnicode(static_cast<unsigned char>(byte))));
         }
-        if (lineLength == kLongestShownLine) {
-            breaks.push_back(kNoBreak);
+        if (!last) {
             joined.append(u'\n');
-            lineLength = 0;
+            breaks.push_back(end);
         }
-        joined.append(QChar(CodePageToUnicode(static_cast<unsigned char>(byte))));
-        ++lineLength;
-    }
+        return true;
+    });
     setPlainText(joined);
     QTextBlock block = document()->firstBlock();
     for (const LineBreak lb : breaks) {
         block.setUserState(lb);
         block = block.next();
     }
+}
+
+bool EditBox::Shows(std::string_view bytes) const {
+    QTextBlock block = document()->firstBlock();
+    bool same = true;
+    ForEachShownLine(bytes, [&](std::string_view chars, LineBreak end, bool last) {
+        const QString text = block.text();
+        same = block.isValid() && text.size() == static_cast<qsizetype>(chars.size()) &&
+               (last || block.userState() == end);
+        for (std::size_t i = 0; same && i < chars.size(); ++i) {
+            same = text[static_cast<qsizetype>(i)] ==
+                   QChar(CodePageToUnicode(static_cast<unsigned char>(chars[i])));
+        }
+        block = block.next();
+        if (last && block.isValid()) same = false;
+        return same;
+    });
+    return same;
 }
 
 std::string EditBox::GetBytes() const {
