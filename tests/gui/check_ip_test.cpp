@@ -285,6 +285,7 @@ TEST_F(CheckIpTest, EachFailingFileOperationEndsTheCommandAndLeavesNothingOpen) 
         dlg.UpdateData(false);
         dlg.combo()->setCurrentIndex(1);
         const QStringList entries = dlg.entries();
+        ASSERT_TRUE(server.WaitUntilIdle());
         const testsupport::OpenThings open = testsupport::CountOpenThings();
         std::vector<testsupport::SeenModal> seen;
         {
@@ -400,6 +401,7 @@ TEST_F(CheckIpTest, EachFailingNetworkOperationEndsTheCommandAndLeavesNothingOpe
         dlg.combo()->setCurrentIndex(1);
         const QStringList entries = dlg.entries();
         const std::size_t requestsBefore = server.targets().size();
+        ASSERT_TRUE(server.WaitUntilIdle());
         const testsupport::OpenThings open = testsupport::CountOpenThings();
         std::vector<testsupport::SeenModal> seen;
         {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <filesystem>
 #include <ostream>
+#include <string>
 #include <system_error>
 
 #include "platform/busy_cursor.h"
@@ -18,7 +19,11 @@ struct OpenThings {
     int internetHandles = 0;
     int busyCursor = 0;
     bool waitCursorShown = false;
-    bool operator==(const OpenThings&) const = default;
+    std::string what;  // what the descriptors refer to, for the failure message
+    bool operator==(const OpenThings& other) const {
+        return descriptors == other.descriptors && internetHandles == other.internetHandles &&
+               busyCursor == other.busyCursor && waitCursorShown == other.waitCursorShown;
+    }
 };
 
 inline OpenThings CountOpenThings() {
@@ -28,6 +33,8 @@ inline OpenThings CountOpenThings() {
     for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end;
          it.increment(error)) {
         ++things.descriptors;
+        std::error_code ignored;
+        things.what += " " + std::filesystem::read_symlink(it->path(), ignored).string();
     }
     things.internetHandles = platform::InternetHandleCount();
     things.busyCursor = platform::BusyCursorCount();
@@ -38,7 +45,8 @@ inline OpenThings CountOpenThings() {
 inline std::ostream& operator<<(std::ostream& out, const OpenThings& things) {
     return out << things.descriptors << " descriptors, " << things.internetHandles
                << " Internet handles, busy cursor " << things.busyCursor
-               << (things.waitCursorShown ? " (wait cursor shown)" : "");
+               << (things.waitCursorShown ? " (wait cursor shown)" : "")
+               << "; descriptors:" << things.what;
 }
 
 }  // namespace testsupport
