@@ -1,7 +1,6 @@
 // The "Check this IP" command: look up the owner of the selected relay
 // address and show what the lookup service says.
 #include <algorithm>
-#include <new>
 
 #include "app/trace_dlg.h"
 #include "lookup/lookup_download.h"
@@ -47,10 +46,7 @@ void CTraceDlg::ParseResults() {
     // Only our own working file is read: a link planted under its name is
     // not followed, as the download did not write through it either.
     if (file.Open(kResultsFileName, platform::File::Mode::kReadNoLink)) {
-        const std::uint64_t length = file.GetLength();
-        std::string bytes;
-        if (length > bytes.max_size()) throw std::bad_alloc();
-        bytes.resize(static_cast<std::size_t>(length));
+        std::string bytes = platform::File::AllocateBuffer(file.GetLength());
         bytes.resize(file.Read(bytes.data(), bytes.size()));
         file.Close();
         // The file is gone before its text is looked at.

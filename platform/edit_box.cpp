@@ -3,6 +3,9 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
+#include <cstddef>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -11,8 +14,45 @@ namespace platform {
 namespace {
 
 // The line break that ended a block, kept in the block's user state. A block
-// the user creates has state -1 and so ends in CR LF.
-enum LineBreak { kCrLf = -1, kLf = 1, kCr = 2 };
+// the user creates has state -1 and so ends in CR LF; a block in state
+// kNoBreak is one piece of a long line, which the next block continues.
+enum LineBreak { kCrLf = -1, kLf = 1, kCr = 2, kNoBreak = 3 };
+
+// Lines longer than this are shown in pieces of this many characters, one
+// under another. The toolkit lays out a whole line at once, at some tens of
+// bytes for each character, so a single line of many megabytes would take
+// gigabytes and minutes to show.
+constexpr qsizetype kLongestShownLine = 16384;
+
+// Splits `bytes` into the lines the box shows and hands each to `take`, in
+// order, with the break that ends it; the last line has none (`last`). Stops
+// early when `take` returns false.
+template <class Take>
+void ForEachShownLine(std::string_view bytes, Take take) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t limit =
+            std::min(bytes.size(), start + static_cast<std::size_t>(kLongestShownLine));
+        std::size_t stop = start;
+        while (stop < limit && bytes[stop] != '\r' && bytes[stop] != '\n') ++stop;
+        const std::string_view chars = bytes.substr(start, stop - start);
+        if (stop == bytes.size()) {
+            take(chars, kCrLf, true);
+            return;
+        }
+        LineBreak end = kNoBreak;
+        start = stop;
+        if (bytes[stop] == '\n') {
+            end = kLf;
+            start += 1;
+        } else if (bytes[stop] == '\r') {
+            const bool crLf = stop + 1 < bytes.size() && bytes[stop + 1] == '\n';
+            end = crLf ? kCrLf : kCr;
+            start += crLf ? 2 : 1;
+        }
+        if (!take(chars, end, false)) return;
+    }
+}
 
 }  // namespace
 
@@ -24,27 +64,25 @@ EditBox::EditBox(bool wantReturn, QWidget* parent)
 }
 
 void EditBox::SetBytes(std::string_view bytes) {
-    QString text = BytesToQString(bytes);
+    // Setting the text the box already shows changes nothing: the cursor, the
+    // scroll position and the undo steps stay, and a large text is not laid
+    // out again.
+    if (Shows(bytes)) return;
+    // The characters go straight into the text that is shown, with no copy of
+    // the whole text on the side.
     std::vector<LineBreak> breaks;
     QString joined;
-    joined.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                ++i;
-                breaks.push_back(kCrLf);
-            } else {
-                breaks.push_back(kCr);
-            }
-            joined.append(u'\n');
-        } else if (ch == u'\n') {
-            breaks.push_back(kLf);
-            joined.append(u'\n');
-        } else {
-            joined.append(ch);
+    joined.reserve(static_cast<qsizetype>(bytes.size() + bytes.size() / kLongestShownLine));
+    ForEachShownLine(bytes, [&](std::string_view chars, LineBreak end, bool last) {
+        for (const char byte : chars) {
+            joined.append(QChar(CodePageToUnicode(static_cast<unsigned char>(byte))));
         }
-    }
+        if (!last) {
+            joined.append(u'\n');
+            breaks.push_back(end);
+        }
+        return true;
+    });
     setPlainText(joined);
     QTextBlock block = document()->firstBlock();
     for (const LineBreak lb : breaks) {
@@ -53,8 +91,28 @@ void EditBox::SetBytes(std::string_view bytes) {
     }
 }
 
+bool EditBox::Shows(std::string_view bytes) const {
+    QTextBlock block = document()->firstBlock();
+    bool same = true;
+    ForEachShownLine(bytes, [&](std::string_view chars, LineBreak end, bool last) {
+        const QString text = block.text();
+        same = block.isValid() && text.size() == static_cast<qsizetype>(chars.size()) &&
+               (last || block.userState() == end);
+        for (std::size_t i = 0; same && i < chars.size(); ++i) {
+            same = text[static_cast<qsizetype>(i)] ==
+                   QChar(CodePageToUnicode(static_cast<unsigned char>(chars[i])));
+        }
+        block = block.next();
+        if (last && block.isValid()) same = false;
+        return same;
+    });
+    return same;
+}
+
 std::string EditBox::GetBytes() const {
     std::string out;
+    // Each character gives one byte, and each line break at most two.
+    out.reserve(static_cast<std::size_t>(document()->characterCount() + document()->blockCount()));
     for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
         // QTextBlock::text() keeps every character as stored; the document's
         // plain text would turn no-break spaces into spaces.
@@ -66,6 +124,8 @@ std::string EditBox::GetBytes() const {
                 break;
             case kCr:
                 out += '\r';
+                break;
+            case kNoBreak:
                 break;
             default:
                 out += "\r\n";

@@ -18,6 +18,9 @@ public:
 
     void SetBytes(std::string_view bytes);
     std::string GetBytes() const;
+    // True when the box shows exactly what SetBytes(bytes) would show, line
+    // breaks included.
+    bool Shows(std::string_view bytes) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -228,6 +229,15 @@ void File::Close() {
     // never closed twice; an interrupted close has still closed it.
     if (::close(fd) != 0 && errno != EINTR && fault == 0) Raise(errno, std::string());
     if (fault != 0) Raise(fault, std::string());
+}
+
+std::string File::AllocateBuffer(std::uint64_t length) {
+    std::string buffer;
+    if (ScopedFileFault::Take(FileOp::kAllocateBuffer) != 0 || length > buffer.max_size()) {
+        throw std::bad_alloc();
+    }
+    buffer.resize(static_cast<std::size_t>(length));
+    return buffer;
 }
 
 void File::Remove(const std::string& path) {

@@ -60,6 +60,10 @@ public:
     // Deletes the file (or the link) `path` by name.
     static void Remove(const std::string& path);
 
+    // A buffer of `length` bytes (zeros) to read a whole file into. Raises
+    // std::bad_alloc when no buffer of that size can be had.
+    static std::string AllocateBuffer(std::uint64_t length);
+
 private:
     void Release() noexcept;
 
@@ -70,7 +74,7 @@ private:
 // ---- Fault injection for tests ------------------------------------------------
 
 // The operations of File that a test can make fail.
-enum class FileOp { kOpen, kLength, kRead, kWrite, kClose, kRemove };
+enum class FileOp { kOpen, kLength, kRead, kWrite, kClose, kRemove, kAllocateBuffer };
 
 // An error value for FileOp::kWrite only: the write stores the first half of
 // the bytes it was given and then fails as a short write (kDiskFull).
@@ -85,7 +89,8 @@ inline constexpr int kShortWrite = -1;
 // While it lives, each call of `op` after the first `succeedFirst` calls
 // fails as if the system had reported errno `error` (or kShortWrite): Open
 // returns false; GetLength, Read and Write raise with the file's path; Close
-// releases the descriptor and then raises; Remove deletes nothing and raises.
+// releases the descriptor and then raises; Remove deletes nothing and raises;
+// AllocateBuffer raises std::bad_alloc, whatever the error.
 // The failing call does not touch the file, except for the half stored by a
 // short write. Faults nest; the one created last decides for its op. Create
 // and destroy them on the thread that uses File, in stack order.

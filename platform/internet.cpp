@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -17,6 +18,19 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 InternetTimeouts g_timeouts;
+
+// Open sessions and pages, counted by their states.
+std::atomic<int> g_liveHandles{0};
+
+struct LiveHandle {
+    LiveHandle() noexcept { ++g_liveHandles; }
+    ~LiveHandle() { --g_liveHandles; }
+    LiveHandle(const LiveHandle&) = delete;
+    LiveHandle& operator=(const LiveHandle&) = delete;
+};
+
+// The innermost live fault; faults link to the one they hide.
+ScopedInternetFault* g_innermostFault = nullptr;
 
 [[noreturn]] void Raise(CURLcode code) {
     const char* text = curl_easy_strerror(code);
@@ -53,11 +67,13 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 struct InternetSession::State {
+    LiveHandle live;
     std::string userAgent;
     InternetTimeouts timeouts;
 };
 
 struct InternetPage::State {
+    LiveHandle live;
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
     bool added = false;
@@ -69,6 +85,7 @@ struct InternetPage::State {
     bool headersDone = false;  // the final response's headers have all arrived
     bool done = false;
     CURLcode result = CURLE_OK;
+    Clock::time_point started;  // when the request was made
     Clock::time_point lastActivity;
     std::exception_ptr callbackError;  // raised inside a callback, rethrown outside
 
@@ -121,11 +138,15 @@ struct InternetPage::State {
     }
 
     // Runs the transfer until `ready` holds or the transfer has ended. Raises
-    // a timeout when nothing arrives for `idle`; while connecting, libcurl's
-    // connect timeout applies instead.
+    // a timeout when nothing arrives for `idle`, or when the page has taken
+    // longer than its timeouts allow since its request; while connecting,
+    // libcurl's connect timeout applies instead of `idle`.
     void Drive(const std::function<bool()>& ready, std::chrono::milliseconds idle) {
         lastActivity = Clock::now();
         while (!ready() && !done) {
+            const auto elapsed =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+            if (elapsed >= timeouts.page) Raise(CURLE_OPERATION_TIMEDOUT);
             if (!RequestSent()) lastActivity = Clock::now();
             int running = 0;
             CURLMcode mc = curl_multi_perform(multi, &running);
@@ -142,7 +163,8 @@ struct InternetPage::State {
             const auto waited =
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity);
             if (waited >= idle) Raise(CURLE_OPERATION_TIMEDOUT);
-            const auto wait = std::clamp<long long>((idle - waited).count(), 1, 1000);
+            const auto left = std::min(idle - waited, timeouts.page - elapsed);
+            const auto wait = std::clamp<long long>(left.count(), 1, 1000);
             mc = curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait), nullptr);
             if (mc != CURLM_OK) Raise(mc);
         }
@@ -157,6 +179,9 @@ InternetSession::InternetSession(InternetSession&& other) noexcept = default;
 InternetSession& InternetSession::operator=(InternetSession&& other) noexcept = default;
 
 InternetSession InternetOpenA(const std::string& userAgent) {
+    if (const int fault = ScopedInternetFault::Take(InternetOp::kOpen)) {
+        Raise(static_cast<CURLcode>(fault));
+    }
     GlobalInit();
     InternetSession session;
     session.state_ = std::make_unique<InternetSession::State>();
@@ -165,8 +190,10 @@ InternetSession InternetOpenA(const std::string& userAgent) {
     return session;
 }
 
-void InternetCloseHandle(InternetSession& session) noexcept {
+bool InternetCloseHandle(InternetSession& session) noexcept {
+    if (!session.IsOpen()) return true;
     session.state_.reset();
+    return ScopedInternetFault::Take(InternetOp::kClose) == 0;
 }
 
 // ---- InternetPage -----------------------------------------------------------
@@ -188,10 +215,14 @@ void SetOption(CURL* easy, CURLoption option, T value) {
 
 InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url) {
     if (!session.IsOpen()) Raise(CURLE_BAD_FUNCTION_ARGUMENT);
+    if (const int fault = ScopedInternetFault::Take(InternetOp::kOpenUrl)) {
+        Raise(static_cast<CURLcode>(fault));
+    }
     const InternetSession::State& settings = *session.state_;
 
     auto state = std::make_unique<InternetPage::State>();
     state->timeouts = settings.timeouts;
+    state->started = Clock::now();
     state->easy = curl_easy_init();
     state->multi = curl_multi_init();
     if (state->easy == nullptr || state->multi == nullptr) Raise(CURLE_FAILED_INIT);
@@ -229,6 +260,9 @@ InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url) 
 
 std::size_t InternetReadFile(InternetPage& page, void* buffer, std::size_t size) {
     if (!page.IsOpen()) Raise(CURLE_BAD_FUNCTION_ARGUMENT);
+    if (const int fault = ScopedInternetFault::Take(InternetOp::kRead)) {
+        Raise(static_cast<CURLcode>(fault));
+    }
     InternetPage::State& s = *page.state_;
     if (s.readPos == s.body.size()) {
         s.body.clear();
@@ -247,8 +281,14 @@ std::size_t InternetReadFile(InternetPage& page, void* buffer, std::size_t size)
     return count;
 }
 
-void InternetCloseHandle(InternetPage& page) noexcept {
+bool InternetCloseHandle(InternetPage& page) noexcept {
+    if (!page.IsOpen()) return true;
     page.state_.reset();
+    return ScopedInternetFault::Take(InternetOp::kClose) == 0;
+}
+
+int InternetHandleCount() noexcept {
+    return g_liveHandles.load();
 }
 
 // ---- ScopedInternetTimeouts --------------------------------------------------
@@ -259,6 +299,30 @@ ScopedInternetTimeouts::ScopedInternetTimeouts(InternetTimeouts timeouts) : prev
 
 ScopedInternetTimeouts::~ScopedInternetTimeouts() {
     g_timeouts = previous_;
+}
+
+// ---- ScopedInternetFault ------------------------------------------------------
+
+ScopedInternetFault::ScopedInternetFault(InternetOp op, int code, int succeedFirst)
+    : op_(op), code_(code), passesLeft_(succeedFirst), outer_(g_innermostFault) {
+    g_innermostFault = this;
+}
+
+ScopedInternetFault::~ScopedInternetFault() {
+    g_innermostFault = outer_;
+}
+
+int ScopedInternetFault::Take(InternetOp op) noexcept {
+    for (ScopedInternetFault* fault = g_innermostFault; fault != nullptr; fault = fault->outer_) {
+        if (fault->op_ != op) continue;
+        if (fault->passesLeft_ > 0) {
+            --fault->passesLeft_;
+            return 0;
+        }
+        ++fault->failures_;
+        return fault->code_;
+    }
+    return 0;
 }
 
 }  // namespace platform

@@ -16,11 +16,14 @@
 
 namespace platform {
 
-// How long an operation waits: to connect to a server, and for the next bytes
-// of a response once connected.
+// How long an operation waits: to connect to a server, for the next bytes of
+// a response once connected, and for a whole page from its request to the end
+// of its body (so that a page that never ends cannot hold the program for
+// ever).
 struct InternetTimeouts {
     std::chrono::milliseconds connect{60'000};
     std::chrono::milliseconds receive{60'000};
+    std::chrono::milliseconds page{600'000};
 };
 
 class InternetSession;
@@ -43,7 +46,7 @@ public:
 private:
     friend InternetSession InternetOpenA(const std::string& userAgent);
     friend InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url);
-    friend void InternetCloseHandle(InternetSession& session) noexcept;
+    friend bool InternetCloseHandle(InternetSession& session) noexcept;
     struct State;
     std::unique_ptr<State> state_;
 };
@@ -66,7 +69,7 @@ public:
 private:
     friend InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url);
     friend std::size_t InternetReadFile(InternetPage& page, void* buffer, std::size_t size);
-    friend void InternetCloseHandle(InternetPage& page) noexcept;
+    friend bool InternetCloseHandle(InternetPage& page) noexcept;
     struct State;
     std::unique_ptr<State> state_;
 };
@@ -89,9 +92,16 @@ InternetPage InternetOpenUrlA(InternetSession& session, const std::string& url);
 // open and `size` > 0.
 std::size_t InternetReadFile(InternetPage& page, void* buffer, std::size_t size);
 
-// Closes a page or a session; closing a closed one does nothing.
-void InternetCloseHandle(InternetPage& page) noexcept;
-void InternetCloseHandle(InternetSession& session) noexcept;
+// Closes a page or a session; closing a closed one does nothing. The handle
+// is released whatever happens; the result says whether the close succeeded
+// (only a ScopedInternetFault makes it fail), and callers are free to ignore
+// it.
+bool InternetCloseHandle(InternetPage& page) noexcept;
+bool InternetCloseHandle(InternetSession& session) noexcept;
+
+// How many sessions and pages are open in the process: each open session and
+// each open page counts one, until it is closed or destroyed.
+int InternetHandleCount() noexcept;
 
 // Sessions opened while an instance lives get `timeouts` instead of the
 // defaults. For tests; instances nest and must be destroyed in reverse order.
@@ -104,6 +114,46 @@ public:
 
 private:
     InternetTimeouts previous_;
+};
+
+// ---- Fault injection for tests ------------------------------------------------
+
+// The operations of the Internet layer that a test can make fail.
+enum class InternetOp { kOpen, kOpenUrl, kRead, kClose };
+
+// Makes the Internet layer fail while this object lives, for tests only:
+// production code never creates one.
+//
+//   platform::ScopedInternetFault fault(platform::InternetOp::kRead, 56);
+//   // every InternetReadFile now raises NetworkError(56, libcurl's text)
+//
+// While it lives, each call of `op` after the first `succeedFirst` calls
+// fails with the libcurl code `code`: InternetOpenA, InternetOpenUrlA and
+// InternetReadFile raise NetworkError with that code and libcurl's text for
+// it, before they send or take anything; InternetCloseHandle releases the
+// handle and returns false. Faults nest; the one created last decides for
+// its op. Create and destroy them on the thread that uses the layer, in stack
+// order.
+class ScopedInternetFault {
+public:
+    ScopedInternetFault(InternetOp op, int code, int succeedFirst = 0);
+    ~ScopedInternetFault();
+    ScopedInternetFault(const ScopedInternetFault&) = delete;
+    ScopedInternetFault& operator=(const ScopedInternetFault&) = delete;
+
+    // How many calls of `op` this fault has made fail so far.
+    int failures() const { return failures_; }
+
+    // The code that the innermost live fault for `op` injects into this
+    // call, or 0 when the call goes ahead.
+    static int Take(InternetOp op) noexcept;
+
+private:
+    InternetOp op_;
+    int code_;
+    int passesLeft_;
+    int failures_ = 0;
+    ScopedInternetFault* outer_;
 };
 
 }  // namespace platform

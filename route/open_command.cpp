@@ -1,6 +1,5 @@
 // The Open command: load a saved message file and list its route.
 #include <algorithm>
-#include <new>
 #include <optional>
 #include <string>
 
@@ -21,10 +20,7 @@ void CTraceDlg::OnOpen() {
     if (!file.Open(*path, platform::File::Mode::kRead)) return;
 
     // The text is built aside, so a failed read leaves the dialog as it was.
-    const std::uint64_t length = file.GetLength();
-    std::string text;
-    if (length > text.max_size()) throw std::bad_alloc();
-    text.resize(static_cast<std::size_t>(length));
+    std::string text = platform::File::AllocateBuffer(file.GetLength());
     text.resize(file.Read(text.data(), text.size()));
     // The message ends at its first zero byte.
     text.resize(std::min(text.find('\0'), text.size()));

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "tests/support/http_server.h"
 #include "tests/support/lookup_pages.h"
 #include "tests/support/modal_watcher.h"
+#include "tests/support/open_things.h"
 #include "tests/support/trace_dlg_access.h"
 
 namespace {
@@ -182,10 +184,18 @@ void ExpectNetworkError(const std::vector<testsupport::SeenModal>& seen, const c
     EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
 }
 
-void ExpectFileError(const std::vector<testsupport::SeenModal>& seen, const std::string& text) {
+void ExpectFileError(const std::vector<testsupport::SeenModal>& seen, const std::string& text,
+                     int icon = QMessageBox::Critical) {
     ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, "Brindle");
     EXPECT_EQ(seen[0].text.toStdString(), text);
-    EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(seen[0].icon, icon);
+}
+
+// The bytes of the file `name`, or nothing when there is none.
+std::optional<std::string> ReadFileIfAny(const std::string& name) {
+    if (!fs::exists(fs::symlink_status(name))) return std::nullopt;
+    return testsupport::ReadBytes(name);
 }
 
 TEST_F(CheckIpTest, ProxyRefusingConnections) {
@@ -226,37 +236,198 @@ TEST_F(CheckIpTest, ServerNeverAnswering) {
     ExpectFailedThenNextWorks();
 }
 
-TEST_F(CheckIpTest, FileErrorsEndTheCommand) {
+// Every file operation of the command made to fail in turn: the download's
+// create, writes and close, and the reader's open, length, buffer, read,
+// close and delete. A failed open is no error; every other failure is
+// reported and ends the command, leaving what was written on disk.
+TEST_F(CheckIpTest, EachFailingFileOperationEndsTheCommandAndLeavesNothingOpen) {
     const std::string path = (dir.path() / kResultsFileName).string();
+    const std::string saved = ResultsFileContent(RecordedPageBody());
+    const std::string ioError = "A hardware I/O error was reported while accessing " + path + ".";
+    // A short write stores half of what it was given.
+    const std::string secondLine = testsupport::RecordedPageLines(kOwnDomain)[1] + "\r\n";
     const struct {
         const char* name;
         platform::FileOp op;
         int error;
-        std::string text;
+        int succeedFirst;
+        std::string text;  // empty: no message
+        int icon;
+        std::optional<std::string> fileAfter;  // nothing: no results file
     } cases[] = {
-        {"write", platform::FileOp::kWrite, ENOSPC, "Disk full while accessing " + path + "."},
-        {"short write", platform::FileOp::kWrite, platform::kShortWrite,
-         "Disk full while accessing " + path + "."},
-        {"close after writing", platform::FileOp::kClose, EIO,
-         "A hardware I/O error was reported while accessing an unnamed file."},
-        {"length", platform::FileOp::kLength, EIO,
-         "A hardware I/O error was reported while accessing " + path + "."},
-        {"read", platform::FileOp::kRead, EIO,
-         "A hardware I/O error was reported while accessing " + path + "."},
-        {"delete", platform::FileOp::kRemove, EACCES, "Access to an unnamed file was denied."},
+        // The reader's open fails as well, as it would for a folder nobody
+        // may write to.
+        {"create", platform::FileOp::kOpen, EACCES, 0, "", 0, std::nullopt},
+        {"write", platform::FileOp::kWrite, ENOSPC, 0, "Disk full while accessing " + path + ".",
+         QMessageBox::Critical, ""},
+        {"short write", platform::FileOp::kWrite, platform::kShortWrite, 1,
+         "Disk full while accessing " + path + ".", QMessageBox::Critical,
+         "<HTML>\r\n" + secondLine.substr(0, secondLine.size() / 2)},
+        {"close after writing", platform::FileOp::kClose, EIO, 0,
+         "A hardware I/O error was reported while accessing an unnamed file.",
+         QMessageBox::Critical, saved},
+        {"open to read back", platform::FileOp::kOpen, EACCES, 1, "", 0, saved},
+        {"length", platform::FileOp::kLength, EIO, 0, ioError, QMessageBox::Critical, saved},
+        {"buffer", platform::FileOp::kAllocateBuffer, ENOMEM, 0, "Out of memory.",
+         QMessageBox::Warning, saved},
+        {"read", platform::FileOp::kRead, EIO, 0, ioError, QMessageBox::Critical, saved},
+        {"close after reading", platform::FileOp::kClose, EIO, 1,
+         "A hardware I/O error was reported while accessing an unnamed file.",
+         QMessageBox::Critical, saved},
+        {"delete", platform::FileOp::kRemove, EACCES, 0, "Access to an unnamed file was denied.",
+         QMessageBox::Critical, saved},
     };
+    // A first lookup, so that what the layers keep for later is already there.
+    ASSERT_TRUE(Check().empty());
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dlg.m_strResults = "old results";
+        dlg.UpdateData(false);
+        dlg.combo()->setCurrentIndex(1);
+        const QStringList entries = dlg.entries();
+        ASSERT_TRUE(server.WaitUntilIdle());
+        const testsupport::OpenThings open = testsupport::CountOpenThings();
         std::vector<testsupport::SeenModal> seen;
         {
-            platform::ScopedFileFault fault(c.op, c.error);
+            platform::ScopedFileFault fault(c.op, c.error, c.succeedFirst);
             seen = Check();
-            EXPECT_EQ(fault.failures(), 1);
+            EXPECT_EQ(fault.failures(),
+                      c.op == platform::FileOp::kOpen && c.succeedFirst == 0 ? 2 : 1);
         }
-        ExpectFileError(seen, c.text);
-        EXPECT_TRUE(fs::exists(kResultsFileName)) << "an error leaves the results file";
+        if (c.text.empty()) {
+            EXPECT_TRUE(seen.empty());
+        } else {
+            ExpectFileError(seen, c.text, c.icon);
+        }
+        EXPECT_EQ(ReadFileIfAny(kResultsFileName), c.fileAfter);
+        EXPECT_EQ(dlg.entries(), entries);
+        EXPECT_EQ(dlg.combo()->currentIndex(), 1);
+        EXPECT_TRUE(server.WaitUntilIdle());
+        EXPECT_EQ(testsupport::CountOpenThings(), open);
         ExpectFailedThenNextWorks();
+    }
+}
+
+// Every network operation of the command made to fail in turn, and the
+// timeouts that end a wait. Each is reported with the layer's text and ends
+// the command; a failed close is not reported, since the handle is gone
+// either way.
+TEST_F(CheckIpTest, EachFailingNetworkOperationEndsTheCommandAndLeavesNothingOpen) {
+    using platform::InternetOp;
+    const std::string firstLines = "<HTML>\n<HEAD>\n";
+    const CannedResponse probe{.body = "no upgrade\n"};
+    const CannedResponse lookup{.body = RecordedPageBody()};
+    const CannedResponse stalling{.body = firstLines + RecordedPageBody(),
+                                  .cut = CannedResponse::Cut::kStall,
+                                  .cutAt = firstLines.size()};
+    const std::string probeUrl = web::UpgradeNoticeUrl();
+    const std::string queryUrl = BuildLookupUrl("198.51.100.2");
+    const struct {
+        const char* name;
+        std::optional<InternetOp> op;
+        int code;
+        int succeedFirst;
+        CannedResponse probe, lookup;
+        std::string text;  // empty: no message, and the lookup succeeds
+        Targets requests;
+        std::optional<std::string> fileAfter;  // nothing: no results file
+    } cases[] = {
+        {"open", InternetOp::kOpen, 2, 0, probe, lookup, "Failed initialization", {}, {}},
+        {"open the probe page",
+         InternetOp::kOpenUrl,
+         7,
+         0,
+         probe,
+         lookup,
+         "Couldn't connect to server",
+         {},
+         {}},
+        {"read the probe page",
+         InternetOp::kRead,
+         56,
+         0,
+         probe,
+         lookup,
+         "Failure when receiving data from the peer",
+         {probeUrl},
+         {}},
+        {"probe page times out",
+         std::nullopt,
+         0,
+         0,
+         {.silent = true},
+         lookup,
+         "Timeout was reached",
+         {probeUrl},
+         {}},
+        {"open the lookup page",
+         InternetOp::kOpenUrl,
+         7,
+         1,
+         probe,
+         lookup,
+         "Couldn't connect to server",
+         {probeUrl},
+         {}},
+        {"read the lookup page",
+         InternetOp::kRead,
+         56,
+         1,
+         probe,
+         lookup,
+         "Failure when receiving data from the peer",
+         {probeUrl, queryUrl},
+         ""},
+        {"lookup page times out",
+         std::nullopt,
+         0,
+         0,
+         probe,
+         stalling,
+         "Timeout was reached",
+         {probeUrl, queryUrl},
+         "<HTML>\r\n<HEAD>\r\n"},
+        {"close", InternetOp::kClose, 55, 0, probe, lookup, "", {probeUrl, queryUrl}, {}},
+    };
+    platform::ScopedInternetTimeouts shortWait(
+        {std::chrono::seconds(30), std::chrono::milliseconds(300)});
+    ASSERT_TRUE(Check().empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.Respond(probeUrl, c.probe);
+        server.Respond(kQueryPath, c.lookup);
+        dlg.m_strResults = "old results";
+        dlg.UpdateData(false);
+        dlg.combo()->setCurrentIndex(1);
+        const QStringList entries = dlg.entries();
+        const std::size_t requestsBefore = server.targets().size();
+        ASSERT_TRUE(server.WaitUntilIdle());
+        const testsupport::OpenThings open = testsupport::CountOpenThings();
+        std::vector<testsupport::SeenModal> seen;
+        {
+            std::optional<platform::ScopedInternetFault> fault;
+            if (c.op) fault.emplace(*c.op, c.code, c.succeedFirst);
+            seen = Check();
+            if (fault) {
+                EXPECT_GE(fault->failures(), 1);
+            }
+        }
+        const Targets targets = server.targets();
+        EXPECT_EQ(
+            Targets(targets.begin() + static_cast<std::ptrdiff_t>(requestsBefore), targets.end()),
+            c.requests);
+        if (c.text.empty()) {
+            EXPECT_TRUE(seen.empty());
+            EXPECT_EQ(dlg.m_strResults, testsupport::RecordedResultsText(kOwnDomain));
+        } else {
+            ExpectNetworkError(seen, c.text.c_str());
+        }
+        EXPECT_EQ(ReadFileIfAny(kResultsFileName), c.fileAfter);
+        EXPECT_EQ(dlg.entries(), entries);
+        EXPECT_EQ(dlg.combo()->currentIndex(), 1);
+        EXPECT_TRUE(server.WaitUntilIdle());
+        EXPECT_EQ(testsupport::CountOpenThings(), open);
+        if (!c.text.empty()) ExpectFailedThenNextWorks();
     }
 }
 

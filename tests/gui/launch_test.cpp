@@ -14,6 +14,7 @@
 #include "tests/support/fake_programs.h"
 #include "tests/support/file_fixtures.h"
 #include "tests/support/modal_watcher.h"
+#include "tests/support/open_things.h"
 #include "tests/support/trace_dlg_access.h"
 
 namespace {
@@ -145,7 +146,9 @@ TEST_F(LaunchTest, TheDesktopStartsTheViewerOrBrowserInTheCurrentFolder) {
     testsupport::FakePrograms desktop;
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
+        const testsupport::OpenThings open = testsupport::CountOpenThings();
         EXPECT_TRUE(Press(row).empty());
+        EXPECT_EQ(testsupport::CountOpenThings(), open) << "the launch keeps nothing open";
         const std::optional<testsupport::FakeLaunch> launch = desktop.WaitForLaunch();
         ASSERT_TRUE(launch.has_value());
         EXPECT_EQ(launch->program, row.program);
@@ -164,8 +167,10 @@ TEST_F(LaunchTest, WithoutViewerOrBrowserNothingIsShownAndNothingChanges) {
     const DialogState before = State();
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
+        const testsupport::OpenThings open = testsupport::CountOpenThings();
         EXPECT_TRUE(Press(row).empty());
         EXPECT_EQ(State(), before);
+        EXPECT_EQ(testsupport::CountOpenThings(), open);
     }
     setenv("PATH", path.c_str(), 1);
 }

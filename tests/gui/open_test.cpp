@@ -19,6 +19,7 @@
 #include "platform/file_dialog.h"
 #include "tests/support/file_fixtures.h"
 #include "tests/support/modal_watcher.h"
+#include "tests/support/open_things.h"
 #include "tests/support/trace_dlg_access.h"
 
 namespace {
@@ -261,39 +262,60 @@ TEST_F(OpenTest, APathLongerThan259CharactersCountsAsTheDialogFailing) {
     EXPECT_EQ(fs::current_path(), fs::path(folder));
 }
 
-TEST_F(OpenTest, FailuresAfterTheOpenAreReportedAndEndTheCommand) {
+// Every operation of the command that can fail, made to fail in turn. A
+// failed open ends the command silently; every later failure is reported.
+TEST_F(OpenTest, EachFailingOperationEndsTheCommandAndLeavesNothingOpen) {
     WriteBytes(dir / "m.eml", kCrLfMessage);
+    const std::string ioError =
+        "A hardware I/O error was reported while accessing " + (dir / "m.eml") + ".";
     struct Row {
+        const char* name;
         platform::FileOp op;
-        std::string text;
+        int error;
+        std::string text;  // empty: no message
+        int icon;
         bool sourceShown;  // the text was loaded and shown before the failure
     };
     const Row rows[] = {
-        {platform::FileOp::kLength,
-         "A hardware I/O error was reported while accessing " + (dir / "m.eml") + ".", false},
-        {platform::FileOp::kRead,
-         "A hardware I/O error was reported while accessing " + (dir / "m.eml") + ".", false},
-        {platform::FileOp::kClose,
-         "A hardware I/O error was reported while accessing an unnamed file.", true},
+        {"open", platform::FileOp::kOpen, EACCES, "", 0, false},
+        {"length", platform::FileOp::kLength, EIO, ioError, QMessageBox::Critical, false},
+        {"buffer", platform::FileOp::kAllocateBuffer, ENOMEM, "Out of memory.",
+         QMessageBox::Warning, false},
+        {"read", platform::FileOp::kRead, EIO, ioError, QMessageBox::Critical, false},
+        {"close", platform::FileOp::kClose, EIO,
+         "A hardware I/O error was reported while accessing an unnamed file.",
+         QMessageBox::Critical, true},
     };
+    // One whole run first, so that what the file dialog keeps for later is
+    // already there.
+    Open(TypePath("m.eml"));
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         SetEarlierState();
         const std::size_t boxesBefore = Messages().size();
+        const testsupport::OpenThings open = testsupport::CountOpenThings();
         {
-            platform::ScopedFileFault fault(row.op, EIO);
+            platform::ScopedFileFault fault(row.op, row.error);
             Open(TypePath("m.eml"));
+            EXPECT_EQ(fault.failures(), 1);
         }
         const auto boxes = Messages();
-        ASSERT_EQ(boxes.size(), boxesBefore + 1) << row.text;
-        EXPECT_EQ(boxes.back().caption, "Brindle");
-        EXPECT_EQ(boxes.back().icon, QMessageBox::Critical) << row.text;
-        EXPECT_EQ(boxes.back().text.toStdString(), row.text);
+        if (row.text.empty()) {
+            EXPECT_EQ(boxes.size(), boxesBefore);
+        } else {
+            ASSERT_EQ(boxes.size(), boxesBefore + 1);
+            EXPECT_EQ(boxes.back().caption, "Brindle");
+            EXPECT_EQ(boxes.back().icon, row.icon);
+            EXPECT_EQ(boxes.back().text.toStdString(), row.text);
+        }
         State expected = before_;
         if (row.sourceShown) expected.source = expected.sourceBox = kCrLfMessage;
-        EXPECT_TRUE(Snapshot() == expected) << row.text;
-        // The file was closed on the way out.
+        EXPECT_TRUE(Snapshot() == expected);
+        EXPECT_EQ(testsupport::CountOpenThings(), open);
+        EXPECT_EQ(testsupport::ReadBytes(dir / "m.eml"), kCrLfMessage);
+        // The file was closed and unlocked on the way out.
         platform::File file;
-        EXPECT_TRUE(file.Open(dir / "m.eml", platform::File::Mode::kRead)) << row.text;
+        EXPECT_TRUE(file.Open(dir / "m.eml", platform::File::Mode::kRead));
     }
 }
 

@@ -21,6 +21,7 @@
 #include "tests/support/fake_programs.h"
 #include "tests/support/file_fixtures.h"
 #include "tests/support/modal_watcher.h"
+#include "tests/support/open_things.h"
 #include "tests/support/trace_dlg_access.h"
 #include "tests/support/user_permissions.h"
 
@@ -72,9 +73,10 @@ protected:
     TempDir work;
     CurrentDir cd{work.path()};
     std::vector<platform::ShellRequest> launches;
+    bool launchWorks = true;
     platform::ScopedShellLauncher launcher{[this](const platform::ShellRequest& request) {
         launches.push_back(request);
-        return true;
+        return launchWorks;
     }};
     TestTraceDlg dlg;
     ModalWatcher watcher;
@@ -213,43 +215,71 @@ TEST_F(SendComplaint, FileThatCannotBeCreatedEndsTheCommandSilently) {
     }
 }
 
-TEST_F(SendComplaint, FailedWriteOrCloseIsReportedAndNothingOpened) {
+// Every operation of the command made to fail in turn: the create, a write,
+// a short write, the close and the shell's open. A failed create ends the
+// command silently; a failed write or close is reported and leaves the part
+// written; the shell's answer is not looked at.
+TEST_F(SendComplaint, EachFailingOperationEndsTheCommandAndLeavesNothingOpen) {
     const std::vector<std::string> pieces = ComplaintPieces("@example.net", kMessage);
     const std::string path = (std::filesystem::current_path() / "abuse000.eml").string();
     struct Case {
         const char* name;
-        platform::FileOp op;
+        std::optional<platform::FileOp> op;
         int error;
         int succeedFirst;
-        std::string text;
-        std::string fileAfter;
+        std::string text;  // empty: no message
+        std::optional<std::string> fileAfter;
+        bool shellAsked;
     };
     const std::vector<Case> cases = {
+        {"create", platform::FileOp::kOpen, EACCES, 0, "", "earlier complaint", false},
         // Two pieces go whole, the third only half: the disk is full.
         {"short write", platform::FileOp::kWrite, platform::kShortWrite, 2,
-         "Disk full while accessing " + path + ".",
-         pieces[0] + pieces[1] + pieces[2].substr(0, 22)},
+         "Disk full while accessing " + path + ".", pieces[0] + pieces[1] + pieces[2].substr(0, 22),
+         false},
         {"failed write", platform::FileOp::kWrite, ENOSPC, 0,
-         "Disk full while accessing " + path + ".", ""},
+         "Disk full while accessing " + path + ".", "", false},
         {"failed close", platform::FileOp::kClose, EIO, 0,
-         "A hardware I/O error was reported while accessing an unnamed file.", Joined(pieces)},
+         "A hardware I/O error was reported while accessing an unnamed file.", Joined(pieces),
+         false},
+        {"shell cannot open it", std::nullopt, 0, 0, "", Joined(pieces), true},
     };
     LoadMessage(kMessage);
     LookUp("@example.net", "Owner\r\n");
+    Press();  // a first whole run
+    launches.clear();
+    launchWorks = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        WriteBytes(work / "abuse000.eml", "earlier complaint");
         const size_t seenBefore = watcher.seen().size();
+        const testsupport::OpenThings open = testsupport::CountOpenThings();
         {
-            platform::ScopedFileFault fault(c.op, c.error, c.succeedFirst);
+            std::optional<platform::ScopedFileFault> fault;
+            if (c.op) fault.emplace(*c.op, c.error, c.succeedFirst);
             Press();
+            if (fault) {
+                EXPECT_EQ(fault->failures(), 1);
+            }
         }
-        ASSERT_EQ(watcher.seen().size(), seenBefore + 1);
-        EXPECT_EQ(watcher.seen().back().text.toStdString(), c.text);
-        EXPECT_EQ(watcher.seen().back().icon, QMessageBox::Critical);
-        EXPECT_TRUE(launches.empty());
+        if (c.text.empty()) {
+            EXPECT_EQ(watcher.seen().size(), seenBefore);
+        } else {
+            ASSERT_EQ(watcher.seen().size(), seenBefore + 1);
+            EXPECT_EQ(watcher.seen().back().caption, "Brindle");
+            EXPECT_EQ(watcher.seen().back().text.toStdString(), c.text);
+            EXPECT_EQ(watcher.seen().back().icon, QMessageBox::Critical);
+        }
+        EXPECT_EQ(launches.size(), c.shellAsked ? 1u : 0u);
+        launches.clear();
         EXPECT_EQ(ComplaintFile(), c.fileAfter);
+        EXPECT_EQ(dlg.m_strContact, "@example.net");
+        EXPECT_EQ(dlg.m_strSource, kMessage);
+        EXPECT_EQ(dlg.m_strResults, "Owner\r\n");
+        EXPECT_EQ(testsupport::CountOpenThings(), open);
     }
     // The failed attempts left the file closed and unlocked.
+    launchWorks = true;
     Press();
     EXPECT_EQ(ComplaintFile(), Joined(pieces));
     EXPECT_EQ(launches.size(), 1u);

@@ -225,9 +225,11 @@ void HttpServer::Handle(int client) {
     if (response.cut != CannedResponse::Cut::kNone) body = body.substr(0, response.cutAt);
     const std::size_t piece =
         response.chunkSize == 0 ? std::max<std::size_t>(body.size(), 1) : response.chunkSize;
-    for (std::size_t sent = 0; sent < body.size(); sent += piece) {
-        if (!SendAll(client, body.substr(sent, piece), wake_[0])) return;
-    }
+    do {
+        for (std::size_t sent = 0; sent < body.size(); sent += piece) {
+            if (!SendAll(client, body.substr(sent, piece), wake_[0])) return;
+        }
+    } while (response.endless && !body.empty());
     if (response.cut == CannedResponse::Cut::kStall) {
         WaitForClientToGo(client, wake_[0]);
         return;

@@ -26,6 +26,9 @@ struct CannedResponse {
     enum class Cut { kNone, kClose, kStall };
     Cut cut = Cut::kNone;
     std::size_t cutAt = 0;
+    // Sends the body again and again, without end, until the client goes
+    // (use without a Content-Length).
+    bool endless = false;
     // Reads the request and never answers, waiting until the client goes.
     bool silent = false;
     // Closes the connection without answering.

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
+#include <new>
 #include <string>
 
 #include "platform/errors.h"
@@ -349,6 +351,15 @@ TEST(File, RemoveDeletesByNameAndReportsAnUnnamedFile) {
     } catch (const FileError& e) {
         EXPECT_EQ(platform::FileErrorText(e.cause(), e.path()), "an unnamed file was not found.");
     }
+}
+
+TEST(File, BufferForAWholeFileOrOutOfMemory) {
+    EXPECT_EQ(File::AllocateBuffer(5), std::string(5, '\0'));
+    EXPECT_THROW(File::AllocateBuffer(std::numeric_limits<std::uint64_t>::max()), std::bad_alloc);
+    ScopedFileFault fault(FileOp::kAllocateBuffer, ENOMEM, 1);
+    EXPECT_EQ(File::AllocateBuffer(0), "");
+    EXPECT_THROW(File::AllocateBuffer(1), std::bad_alloc);
+    EXPECT_EQ(fault.failures(), 1);
 }
 
 TEST(ScopedFileFault, FailsOnlyItsOwnOperationAndNests) {

@@ -208,4 +208,74 @@ TEST(InternetErrors, RaiseNetworkErrorsWithTheLayersText) {
     EXPECT_TRUE(server.WaitUntilIdle());
 }
 
+TEST_F(InternetTest, APageThatNeverEndsIsStoppedByThePageTimeout) {
+    // Bytes keep coming, so the wait for the next ones never runs out.
+    server.Respond(kPageUrl, {.body = "one more line\n", .withLength = false, .endless = true});
+    platform::ScopedInternetTimeouts timeouts(
+        {std::chrono::seconds(30), std::chrono::seconds(30), std::chrono::milliseconds(500)});
+    InternetSession session = platform::InternetOpenA("Brindle");
+    InternetPage page = platform::InternetOpenUrlA(session, kPageUrl);
+    std::size_t received = 0;
+    std::string text;
+    const int code = NetworkErrorCode(
+        [&] {
+            char buffer[4096];
+            while (const std::size_t n = platform::InternetReadFile(page, buffer, sizeof buffer)) {
+                received += n;
+            }
+        },
+        &text);
+    EXPECT_EQ(code, 28);
+    EXPECT_EQ(text, "Timeout was reached");
+    EXPECT_GT(received, 0u);
+    platform::InternetCloseHandle(page);
+    EXPECT_TRUE(server.WaitUntilIdle());
+}
+
+TEST_F(InternetTest, InjectedFaultsFailEachOperationAndLeaveNoHandleOpen) {
+    using platform::InternetOp;
+    server.Respond(kPageUrl, {.body = "abc"});
+    const int before = platform::InternetHandleCount();
+    const struct {
+        const char* name;
+        InternetOp op;
+        int code;
+        const char* text;
+    } cases[] = {
+        {"open", InternetOp::kOpen, 2, "Failed initialization"},
+        {"open URL", InternetOp::kOpenUrl, 6, "Couldn't resolve host name"},
+        {"read", InternetOp::kRead, 56, "Failure when receiving data from the peer"},
+    };
+    for (const auto& c : cases) {
+        platform::ScopedInternetFault fault(c.op, c.code);
+        std::string text;
+        const int code = NetworkErrorCode(
+            [&] {
+                InternetSession session = platform::InternetOpenA("Brindle");
+                EXPECT_EQ(platform::InternetHandleCount(), before + 1) << c.name;
+                InternetPage page = platform::InternetOpenUrlA(session, kPageUrl);
+                EXPECT_EQ(platform::InternetHandleCount(), before + 2) << c.name;
+                ReadAll(page, 64);
+            },
+            &text);
+        EXPECT_EQ(code, c.code) << c.name;
+        EXPECT_EQ(text, c.text) << c.name;
+        EXPECT_EQ(fault.failures(), 1) << c.name;
+        EXPECT_EQ(platform::InternetHandleCount(), before) << c.name;
+    }
+
+    // A close that fails still releases the handle.
+    platform::ScopedInternetFault fault(InternetOp::kClose, 55, 1);
+    InternetSession session = platform::InternetOpenA("Brindle");
+    InternetPage page = platform::InternetOpenUrlA(session, kPageUrl);
+    EXPECT_EQ(ReadAll(page, 64), "abc");
+    EXPECT_TRUE(platform::InternetCloseHandle(page));
+    EXPECT_FALSE(platform::InternetCloseHandle(session));
+    EXPECT_FALSE(session.IsOpen());
+    EXPECT_TRUE(platform::InternetCloseHandle(session)) << "closing a closed handle does nothing";
+    EXPECT_EQ(fault.failures(), 1);
+    EXPECT_EQ(platform::InternetHandleCount(), before);
+    EXPECT_TRUE(server.WaitUntilIdle());
+}
+
 }  // namespace

@@ -44,6 +44,57 @@ TEST(EditBox, GivesBackExactlyTheBytesItWasGiven) {
     }
     box.SetBytes("one\ntwo");
     EXPECT_EQ(box.document()->blockCount(), 2) << "a bare LF shows as a line break";
+
+    // A line too long to lay out at once is shown in pieces, which join again.
+    const std::string piece(16384, 'x');
+    const struct {
+        std::string text;
+        int blocks;
+    } longLines[] = {
+        {piece, 1},
+        {piece + "\r\n", 2},
+        {piece + "y", 2},
+        {"a\r\n" + piece + piece + piece + "\r" + piece + "z\n", 7},
+        {std::string(3'000'000, '[') + "\n]", 185},
+    };
+    for (const auto& c : longLines) {
+        box.SetBytes(c.text);
+        EXPECT_EQ(box.GetBytes(), c.text);
+        EXPECT_EQ(box.document()->blockCount(), c.blocks);
+        EXPECT_TRUE(box.Shows(c.text));
+    }
+}
+
+TEST(EditBox, SettingTheTextItShowsChangesNothing) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    platform::EditBox box(false);
+    const std::string text = "one\r\ntwo\nthree\rfour\r\n";
+    box.SetBytes(text);
+    box.moveCursor(QTextCursor::End);
+    const int end = box.textCursor().position();
+    box.SetBytes(text);
+    EXPECT_EQ(box.textCursor().position(), end) << "the text was set again";
+
+    // The same characters with other line breaks, fewer or more lines, or a
+    // changed character are another text.
+    for (const std::string& other :
+         {std::string("one\ntwo\nthree\rfour\r\n"), std::string("one\r\ntwo\nthree\rfour"),
+          text + "\r\n", std::string("one\r\ntwo\nthree\rfous\r\n"),
+          std::string("one\r\ntwo\nthree\rfour\r\n\x80")}) {
+        EXPECT_FALSE(box.Shows(other)) << other;
+        box.SetBytes(other);
+        EXPECT_EQ(box.GetBytes(), other);
+        box.SetBytes(text);
+    }
+    // A character typed by the user is taken away again.
+    box.moveCursor(QTextCursor::Start);
+    box.insertPlainText(QStringLiteral("\u4E2D"));
+    EXPECT_FALSE(box.Shows("?" + text));
+    box.SetBytes(text);
+    EXPECT_EQ(box.GetBytes(), text);
 }
 
 TEST(AppName, IsTheFileNameWithoutFolderAndExtension) {
