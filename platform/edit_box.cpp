@@ -1,7 +1,9 @@
 #include "platform/edit_box.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include "platform/codepage.h"
@@ -24,33 +26,67 @@ EditBox::EditBox(bool wantReturn, QWidget* parent)
 }
 
 void EditBox::SetBytes(std::string_view bytes) {
-    QString text = BytesToQString(bytes);
-    std::vector<LineBreak> breaks;
-    QString joined;
-    joined.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                ++i;
-                breaks.push_back(kCrLf);
-            } else {
-                breaks.push_back(kCr);
-            }
-            joined.append(u'\n');
-        } else if (ch == u'\n') {
-            breaks.push_back(kLf);
-            joined.append(u'\n');
-        } else {
-            joined.append(ch);
-        }
-    }
-    setPlainText(joined);
+    // Setting the text the box already shows, untouched, would change
+    // nothing but cost as much as the first time; a dialog's data exchange
+    // often sets the same large text again.
+    if (HoldsUntouched(bytes)) return;
+    // The document starts a new block at CR LF, at a bare LF and at a bare
+    // CR alike, the same breaks as read here, so the text goes in as it is;
+    // each block then learns which break ended it.
+    setPlainText(BytesToQString(bytes));
     QTextBlock block = document()->firstBlock();
-    for (const LineBreak lb : breaks) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        LineBreak lb;
+        if (bytes[i] == '\r') {
+            const bool crLf = i + 1 < bytes.size() && bytes[i + 1] == '\n';
+            i += crLf ? 1 : 0;
+            lb = crLf ? kCrLf : kCr;
+        } else if (bytes[i] == '\n') {
+            lb = kLf;
+        } else {
+            continue;
+        }
         block.setUserState(lb);
         block = block.next();
     }
+    setRevision_ = document()->revision();
+}
+
+bool EditBox::HoldsUntouched(std::string_view bytes) const {
+    // No edit since SetBytes, and the cursor and view where it left them.
+    if (setRevision_ < 0 || document()->revision() != setRevision_) return false;
+    const QTextCursor cursor = textCursor();
+    if (cursor.position() != 0 || cursor.hasSelection()) return false;
+    if (verticalScrollBar()->value() != 0 || horizontalScrollBar()->value() != 0) return false;
+    if (document()->isUndoAvailable() || document()->isRedoAvailable()) return false;
+    // The same characters and the same line breaks.
+    std::size_t at = 0;
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (static_cast<std::size_t>(text.size()) > bytes.size() - at) return false;
+        for (const QChar ch : text) {
+            if (ch.unicode() != CodePageToUnicode(static_cast<unsigned char>(bytes[at++]))) {
+                return false;
+            }
+        }
+        if (!block.next().isValid()) break;
+        const std::string_view rest = bytes.substr(at);
+        switch (block.userState()) {
+            case kLf:
+                if (!rest.starts_with('\n')) return false;
+                at += 1;
+                break;
+            case kCr:
+                if (!rest.starts_with('\r') || rest.starts_with("\r\n")) return false;
+                at += 1;
+                break;
+            default:
+                if (!rest.starts_with("\r\n")) return false;
+                at += 2;
+                break;
+        }
+    }
+    return at == bytes.size();
 }
 
 std::string EditBox::GetBytes() const {

@@ -16,6 +16,8 @@ class EditBox : public QPlainTextEdit {
 public:
     explicit EditBox(bool wantReturn, QWidget* parent = nullptr);
 
+    // Shows `bytes`, the cursor at the start, with no undo history. Does
+    // nothing when the box already shows them so, untouched.
     void SetBytes(std::string_view bytes);
     std::string GetBytes() const;
 
@@ -23,7 +25,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // True when the box shows `bytes` as SetBytes left it: nothing edited,
+    // the cursor at the start with nothing selected, the view at the top.
+    bool HoldsUntouched(std::string_view bytes) const;
+
     bool wantReturn_;
+    int setRevision_ = -1;  // the document's revision when SetBytes ended
 };
 
 }  // namespace platform
