@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev libqt6opengl6-dev libgl-dev
-    libcurl4-openssl-dev
+    libcurl4-openssl-dev curl
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     xdg-utils
