@@ -1,7 +1,6 @@
 #include "lookup/lookup_fetch.h"
 
-#include <string.h>
-
+#include <cstring>
 #include <utility>
 
 #include "lookup/lookup_download.h"
@@ -50,6 +49,20 @@ PageRead ReadFrom(platform::InternetPage& page) {
     };
 }
 
+// Where the end marker first occurs in `text`, or npos. The search stops
+// only at its "M", which is rare in a page, unlike the "<" that starts it.
+std::size_t FindEndMarker(std::string_view text) {
+    static_assert(kEndMarker == "</HTML>");
+    constexpr std::size_t kM = 4;
+    for (std::size_t at = kM; at < text.size(); ++at) {
+        const void* m = std::memchr(text.data() + at, 'M', text.size() - at);
+        if (m == nullptr) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(m) - text.data());
+        if (text.substr(at - kM, kEndMarker.size()) == kEndMarker) return at - kM;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 bool ProbeUpgradeNotice(platform::InternetSession& internet) {
@@ -89,11 +102,8 @@ void SavePageLines(const PageRead& read, platform::File& file) {
         if (reader.NextLines(taken)) {
             // The marker never spans lines, so the first line that holds
             // it holds its first occurrence in all of them.
-            const void* marker =
-                memmem(taken.data(), taken.size(), kEndMarker.data(), kEndMarker.size());
-            if (marker != nullptr) {
-                const auto at =
-                    static_cast<std::size_t>(static_cast<const char*>(marker) - taken.data());
+            const std::size_t at = FindEndMarker(taken);
+            if (at != std::string_view::npos) {
                 const std::size_t lf = taken.rfind('\n', at);
                 add(taken.substr(0, lf == std::string_view::npos ? 0 : lf + 1));
                 write();
