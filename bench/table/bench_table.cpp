@@ -114,7 +114,8 @@ int main(int argc, char** argv) {
             std::string scaling = "";
             if (mib == 128 && sizes.count(16) && sizes.at(16).routine.present) {
                 const double r = line.routine.seconds / sizes.at(16).routine.seconds;
-                scaling = Number("%.1f", r) + (r < 10 ? "" : " (over 10)");
+                const double f = line.floor.seconds / sizes.at(16).floor.seconds;
+                scaling = Number("%.1f", r) + (r < 10 ? "" : " over") + Number(" (floor %.1f)", f);
                 allMet = allMet && r < 10;
             }
             std::string memory = "";
