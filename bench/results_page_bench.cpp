@@ -2,12 +2,91 @@
 // arrives, and building the results text from the saved page.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
+#include "bench/support/bench_inputs.h"
 #include "lookup/lookup_download.h"
+#include "lookup/lookup_fetch.h"
 #include "lookup/results_page.h"
+#include "platform/file.h"
 
 namespace {
+
+using benchinput::LookupPage;
+
+void CountBytes(benchmark::State& state, std::size_t bytes) {
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+
+// Table rows, each against its floor on the same page.
+const bool kRows = [] {
+    // The page lines of an in-memory page written to the results file by
+    // the download's copying step; the floor finds every LF and writes the
+    // page in one piece.
+    benchinput::RegisterRow(
+        "PageLines+results.htm",
+        [](benchmark::State& state, std::size_t bytes) {
+            const std::string& page = LookupPage(bytes);
+            benchinput::TempFolder folder;
+            benchinput::InFolder in(folder.path());
+            for (auto _ : state) {
+                platform::File file;
+                if (!file.Open(kResultsFileName, platform::File::Mode::kCreateWrite)) {
+                    state.SkipWithError("cannot create the results file");
+                    break;
+                }
+                std::size_t at = 0;
+                SavePageLines(
+                    [&page, &at](char* buffer, std::size_t size) {
+                        const std::size_t count = std::min(size, page.size() - at);
+                        std::memcpy(buffer, page.data() + at, count);
+                        at += count;
+                        return count;
+                    },
+                    file);
+                file.Close();
+            }
+            CountBytes(state, page.size());
+        },
+        [](benchmark::State& state, std::size_t bytes) {
+            const std::string& page = LookupPage(bytes);
+            benchinput::TempFolder folder;
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(benchinput::CountByMemchr(page, '\n'));
+                benchinput::WriteWholeFile(folder.path() / kResultsFileName, page);
+            }
+            CountBytes(state, page.size());
+        });
+
+    // The readers of a saved page, each against one memchr pass for the
+    // byte it looks for first: "<" starts every tag, "m" starts "mailto:".
+    const auto memchrPass = [](char byte) {
+        return [byte](benchmark::State& state, std::size_t bytes) {
+            const std::string& page = LookupPage(bytes);
+            for (auto _ : state) benchmark::DoNotOptimize(benchinput::CountByMemchr(page, byte));
+            CountBytes(state, page.size());
+        };
+    };
+    benchinput::RegisterRow(
+        "ExtractResultsText",
+        [](benchmark::State& state, std::size_t bytes) {
+            const std::string& page = LookupPage(bytes);
+            for (auto _ : state) benchmark::DoNotOptimize(ExtractResultsText(page));
+            CountBytes(state, page.size());
+        },
+        memchrPass('<'));
+    benchinput::RegisterRow(
+        "ExtractContactDomain",
+        [](benchmark::State& state, std::size_t bytes) {
+            const std::string& page = LookupPage(bytes);
+            for (auto _ : state) benchmark::DoNotOptimize(ExtractContactDomain(page));
+            CountBytes(state, page.size());
+        },
+        memchrPass('m'));
+    return true;
+}();
 
 // An owner record page of about `bytes` bytes, with CR LF line ends.
 std::string LargePage(std::size_t bytes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ inline constexpr char kComplaintFileName[] = "abuse000.eml";
 // of the contact domain and s that of `source`, the pieces hold
 // 360 + 2c + s bytes. Only piece 7 can be empty.
 std::vector<std::string> ComplaintPieces(const std::string& contact, const std::string& source);
+
+// Where `source` stands among the pieces (piece 7 above).
+inline constexpr std::size_t kSourcePiece = 6;
 
 // Creates "abuse000.eml" in the current directory through the file service
 // (or cuts an existing one to length 0; a symbolic link is not followed and

@@ -1,5 +1,7 @@
 #include "lookup/lookup_download.h"
 
+#include <string.h>
+
 #include <cstring>
 
 std::string BuildLookupUrl(std::string_view address, const LookupSite& site) {
@@ -43,20 +45,50 @@ void PageLineReader::Feed(std::string_view bytes) {
     }
 }
 
-bool PageLineReader::NextLine(std::string& line) {
+bool PageLineReader::NextLine(std::string_view& line) {
     const std::size_t lf = pending_.find('\n', scanned_);
     if (lf == std::string::npos) {
         scanned_ = pending_.size();
         return false;
     }
-    line.assign(pending_, start_, lf - start_);
+    line = std::string_view(pending_).substr(start_, lf - start_);
     start_ = scanned_ = lf + 1;
     return true;
 }
 
-bool PageLineReader::Finish(std::string& line) {
+bool PageLineReader::NextLines(std::string_view& lines) {
+    const std::size_t end = pending_.size();
+    const void* lf =
+        scanned_ < end ? memrchr(pending_.data() + scanned_, '\n', end - scanned_) : nullptr;
+    if (lf == nullptr) {
+        scanned_ = end;
+        return false;
+    }
+    const auto after = static_cast<std::size_t>(static_cast<const char*>(lf) - pending_.data()) + 1;
+    lines = std::string_view(pending_).substr(start_, after - start_);
+    start_ = scanned_ = after;
+    return true;
+}
+
+bool PageLineReader::NextLine(std::string& line) {
+    std::string_view view;
+    if (!NextLine(view)) return false;
+    line.assign(view);
+    return true;
+}
+
+bool PageLineReader::Finish(std::string_view& line) {
     const bool any = PendingSize() > 0;
-    if (any) line.assign(pending_, start_, std::string::npos);
+    if (any) line = std::string_view(pending_).substr(start_);
+    // Everything is taken; the next Feed lets go of the bytes.
+    start_ = scanned_ = pending_.size();
+    return any;
+}
+
+bool PageLineReader::Finish(std::string& line) {
+    std::string_view view;
+    const bool any = Finish(view);
+    if (any) line.assign(view);
     pending_.clear();
     start_ = scanned_ = 0;
     return any;

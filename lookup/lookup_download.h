@@ -46,6 +46,14 @@ public:
     // piece into `line` and returns true when it holds a byte; otherwise
     // returns false. Afterwards the reader is empty.
     bool Finish(std::string& line);
+    // The same two without a copy: `line` views the reader's own bytes and
+    // stays valid until the next call of Feed, NextLine or Finish.
+    bool NextLine(std::string_view& line);
+    bool Finish(std::string_view& line);
+    // Takes every complete line at once: `lines` views them, each still
+    // ended by its LF, until the next call of Feed, NextLine(s) or Finish.
+    // Returns false, leaving `lines` alone, when no line is complete.
+    bool NextLines(std::string_view& lines);
     // Bytes fed (CRs dropped) that belong to no line taken yet.
     std::size_t PendingSize() const { return pending_.size() - start_; }
 

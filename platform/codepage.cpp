@@ -29,9 +29,17 @@ char UnicodeToCodePage(char16_t ch) {
 }
 
 QString BytesToQString(std::string_view bytes) {
-    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* dst = out.data();
-    for (const char b : bytes) *dst++ = QChar(CodePageToUnicode(static_cast<unsigned char>(b)));
+    // Latin-1 gives every byte but 0x80-0x9F its character, and Qt converts
+    // it fast; those 32 are then put right.
+    QString out = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QChar* dst = nullptr;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x80 && b < 0xA0) {
+            if (dst == nullptr) dst = out.data();
+            dst[i] = QChar(kHigh[b - 0x80u]);
+        }
+    }
     return out;
 }
 

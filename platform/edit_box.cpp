@@ -1,7 +1,9 @@
 #include "platform/edit_box.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
 #include <cstddef>
@@ -64,10 +66,10 @@ EditBox::EditBox(bool wantReturn, QWidget* parent)
 }
 
 void EditBox::SetBytes(std::string_view bytes) {
-    // Setting the text the box already shows changes nothing: the cursor, the
-    // scroll position and the undo steps stay, and a large text is not laid
-    // out again.
-    if (Shows(bytes)) return;
+    // Setting the text the box already shows, untouched, would change
+    // nothing but cost as much as the first time; a dialog's data exchange
+    // often sets the same large text again.
+    if (Untouched() && Shows(bytes)) return;
     // The characters go straight into the text that is shown, with no copy of
     // the whole text on the side.
     std::vector<LineBreak> breaks;
@@ -89,6 +91,16 @@ void EditBox::SetBytes(std::string_view bytes) {
         block.setUserState(lb);
         block = block.next();
     }
+    setRevision_ = document()->revision();
+}
+
+bool EditBox::Untouched() const {
+    // No edit since SetBytes, and the cursor and view where it left them.
+    if (setRevision_ < 0 || document()->revision() != setRevision_) return false;
+    const QTextCursor cursor = textCursor();
+    if (cursor.position() != 0 || cursor.hasSelection()) return false;
+    if (verticalScrollBar()->value() != 0 || horizontalScrollBar()->value() != 0) return false;
+    return !document()->isUndoAvailable() && !document()->isRedoAvailable();
 }
 
 bool EditBox::Shows(std::string_view bytes) const {

@@ -16,6 +16,8 @@ class EditBox : public QPlainTextEdit {
 public:
     explicit EditBox(bool wantReturn, QWidget* parent = nullptr);
 
+    // Shows `bytes`, the cursor at the start, with no undo history. Does
+    // nothing when the box already shows them so, untouched.
     void SetBytes(std::string_view bytes);
     std::string GetBytes() const;
     // True when the box shows exactly what SetBytes(bytes) would show, line
@@ -26,7 +28,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // True when nothing was edited since SetBytes and the cursor (at the
+    // start, nothing selected) and the view (at the top) are where it left them.
+    bool Untouched() const;
+
     bool wantReturn_;
+    int setRevision_ = -1;  // the document's revision when SetBytes ended
 };
 
 }  // namespace platform

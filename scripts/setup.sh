@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config
     clang libclang-rt-dev
     qt6-base-dev libqt6opengl6-dev libgl-dev
-    libcurl4-openssl-dev
+    libcurl4-openssl-dev curl
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     xdg-utils

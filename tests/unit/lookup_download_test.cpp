@@ -52,6 +52,40 @@ Lines SplitInPieces(const std::string& body, std::size_t piece) {
     return lines;
 }
 
+// The same with all complete lines taken at once after each piece.
+Lines SplitInPiecesAsBlocks(std::string_view body, std::size_t piece) {
+    PageLineReader reader;
+    Lines lines;
+    std::string_view block;
+    for (std::size_t at = 0; at < body.size(); at += piece) {
+        reader.Feed(body.substr(at, piece));
+        while (reader.NextLines(block)) {
+            EXPECT_TRUE(block.ends_with('\n'));
+            for (std::size_t lf; (lf = block.find('\n')) != std::string_view::npos;) {
+                lines.emplace_back(block.substr(0, lf));
+                block.remove_prefix(lf + 1);
+            }
+        }
+    }
+    std::string_view last;
+    if (reader.Finish(last)) lines.emplace_back(last);
+    return lines;
+}
+
+// The same with the lines taken as views of the reader's bytes.
+Lines SplitInPiecesAsViews(std::string_view body, std::size_t piece) {
+    PageLineReader reader;
+    Lines lines;
+    std::string_view line;
+    for (std::size_t at = 0; at < body.size(); at += piece) {
+        reader.Feed(body.substr(at, piece));
+        while (reader.NextLine(line)) lines.emplace_back(line);
+    }
+    if (reader.Finish(line)) lines.emplace_back(line);
+    EXPECT_FALSE(reader.Finish(line));
+    return lines;
+}
+
 TEST(PageLineReader, SplitsAtLfAndDropsEveryCrWhateverThePieces) {
     const std::string longLine(100'000, 'x');
     const struct {
@@ -77,6 +111,10 @@ TEST(PageLineReader, SplitsAtLfAndDropsEveryCrWhateverThePieces) {
                                   std::max<std::size_t>(c.body.size(), 1)}) {
             EXPECT_EQ(SplitInPieces(c.body, piece), c.expected)
                 << c.name << ", pieces of " << piece;
+            EXPECT_EQ(SplitInPiecesAsViews(c.body, piece), c.expected)
+                << c.name << ", views, pieces of " << piece;
+            EXPECT_EQ(SplitInPiecesAsBlocks(c.body, piece), c.expected)
+                << c.name << ", all at once, pieces of " << piece;
         }
     }
 }

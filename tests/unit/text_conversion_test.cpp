@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <string>
 
 #include "platform/app_name.h"
@@ -21,6 +23,11 @@ TEST(CodePage, EveryByteMapsToOneCharacterAndBack) {
     const QString text = platform::BytesToQString(bytes);
     EXPECT_EQ(text.size(), static_cast<qsizetype>(bytes.size()));
     EXPECT_EQ(platform::QStringToBytes(text), bytes);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        EXPECT_EQ(text[static_cast<qsizetype>(i)].unicode(),
+                  platform::CodePageToUnicode(static_cast<unsigned char>(bytes[i])))
+            << "byte " << i;
+    }
     EXPECT_EQ(platform::CodePageToUnicode(0x80), u'\u20AC');
     EXPECT_EQ(platform::CodePageToUnicode(0x81), u'\u0081');
     EXPECT_EQ(platform::CodePageToUnicode(0x9F), u'\u0178');
@@ -73,10 +80,9 @@ TEST(EditBox, SettingTheTextItShowsChangesNothing) {
     platform::EditBox box(false);
     const std::string text = "one\r\ntwo\nthree\rfour\r\n";
     box.SetBytes(text);
-    box.moveCursor(QTextCursor::End);
-    const int end = box.textCursor().position();
+    const int revision = box.document()->revision();
     box.SetBytes(text);
-    EXPECT_EQ(box.textCursor().position(), end) << "the text was set again";
+    EXPECT_EQ(box.document()->revision(), revision) << "the text was set again";
 
     // The same characters with other line breaks, fewer or more lines, or a
     // changed character are another text.
@@ -95,6 +101,51 @@ TEST(EditBox, SettingTheTextItShowsChangesNothing) {
     EXPECT_FALSE(box.Shows("?" + text));
     box.SetBytes(text);
     EXPECT_EQ(box.GetBytes(), text);
+}
+
+TEST(EditBox, SettingATextAgainLeavesTheBoxAsTheFirstSettingDid) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    platform::EditBox box(false);
+    // The second text differs from the first only in its line breaks or
+    // one character, or not at all.
+    const struct {
+        std::string first, second;
+    } cases[] = {
+        {"one\r\ntwo\nthree\rfour", "one\r\ntwo\nthree\rfour"},
+        {"a\r\nb", "a\nb"},
+        {"a\rb", "a\r\nb"},
+        {"a\nb", "a\rb"},
+        {"a\r\nb", "a\r\r\nb"},
+        {"ab", "ab\r"},
+        {"a\r", "a"},
+        {"", "x"},
+        {"x", ""},
+        {"\x80", "\x81"},
+    };
+    for (const auto& c : cases) {
+        box.SetBytes(c.first);
+        box.SetBytes(c.second);
+        EXPECT_EQ(box.GetBytes(), c.second) << c.first;
+    }
+
+    // What the user did to the text since is undone, the cursor goes back to
+    // the start and nothing is left to undo.
+    const std::string text = "first line\r\nsecond line\r\n";
+    box.SetBytes(text);
+    QTextCursor cursor = box.textCursor();
+    cursor.movePosition(QTextCursor::End);
+    box.setTextCursor(cursor);
+    box.SetBytes(text);
+    EXPECT_EQ(box.textCursor().position(), 0) << "after a cursor move";
+    box.setTextCursor(cursor);
+    box.insertPlainText("typed");
+    box.SetBytes(text);
+    EXPECT_EQ(box.GetBytes(), text);
+    EXPECT_EQ(box.textCursor().position(), 0) << "after an edit";
+    EXPECT_FALSE(box.document()->isUndoAvailable());
 }
 
 TEST(AppName, IsTheFileNameWithoutFolderAndExtension) {
