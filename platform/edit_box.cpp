@@ -70,27 +70,37 @@ void EditBox::SetBytes(std::string_view bytes) {
     // nothing but cost as much as the first time; a dialog's data exchange
     // often sets the same large text again.
     if (Untouched() && Shows(bytes)) return;
-    // The characters go straight into the text that is shown, with no copy of
-    // the whole text on the side.
-    std::vector<LineBreak> breaks;
-    QString joined;
-    joined.reserve(static_cast<qsizetype>(bytes.size() + bytes.size() / kLongestShownLine));
-    ForEachShownLine(bytes, [&](std::string_view chars, LineBreak end, bool last) {
-        for (const char byte : chars) {
-            joined.append(QChar(CodePageToUnicode(static_cast<unsigned char>(byte))));
-        }
+    bool longLine = false;
+    ForEachShownLine(bytes, [&](std::string_view, LineBreak end, bool) {
+        longLine = end == kNoBreak;
+        return !longLine;
+    });
+    if (!longLine) {
+        // The document starts a new block at CR LF, at a bare LF and at a
+        // bare CR alike, the same breaks as read here, so the text goes in as
+        // it is.
+        setPlainText(BytesToQString(bytes));
+    } else {
+        QString joined;
+        joined.reserve(static_cast<qsizetype>(bytes.size() + bytes.size() / kLongestShownLine));
+        ForEachShownLine(bytes, [&](std::string_view chars, LineBreak, bool last) {
+            for (const char byte : chars) {
+                joined.append(QChar(CodePageToUnicode(static_cast<unsigned char>(byte))));
+            }
+            if (!last) joined.append(u'\n');
+            return true;
+        });
+        setPlainText(joined);
+    }
+    // Each block learns which break ended it.
+    QTextBlock block = document()->firstBlock();
+    ForEachShownLine(bytes, [&](std::string_view, LineBreak end, bool last) {
         if (!last) {
-            joined.append(u'\n');
-            breaks.push_back(end);
+            block.setUserState(end);
+            block = block.next();
         }
         return true;
     });
-    setPlainText(joined);
-    QTextBlock block = document()->firstBlock();
-    for (const LineBreak lb : breaks) {
-        block.setUserState(lb);
-        block = block.next();
-    }
     setRevision_ = document()->revision();
 }
 
