@@ -7,7 +7,6 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cstddef>
-#include <vector>
 
 #include "platform/codepage.h"
 
