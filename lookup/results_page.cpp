@@ -8,12 +8,14 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// Where `needle` (not empty) first occurs in `text` at or after `from`, or
+// Where `needle` first occurs in `text` at or after `from`, or
 // npos: the answer of std::string_view::find. memmem skips ahead instead of
 // stopping at every byte that matches the needle's first, which in a page
 // ("a" of the service domain, "N" and "I" of the cut markers) is many.
 std::size_t Find(std::string_view text, std::string_view needle, std::size_t from = 0) {
-    if (from > text.size()) return npos;
+    if (needle.empty()) return from <= text.size() ? from : npos;
+    // Also keeps an empty text, which may have no storage at all, from memmem.
+    if (from > text.size() || text.size() - from < needle.size()) return npos;
     // Runs of the needle (a page that repeats the service domain) are found
     // here without a new search each.
     if (text.substr(from, needle.size()) == needle) return from;

@@ -42,6 +42,16 @@ TEST(ExtractContactDomain, TakesTheFirstAtAfterTheFirstMailto) {
     for (const auto& c : cases) EXPECT_EQ(ExtractContactDomain(c.text, kOwn), c.expected) << c.name;
 }
 
+// A view of no text may have no storage at all; searching it must not hand
+// that null pointer to the C library.
+TEST(ResultsPage, EmptyTextsWithoutStorage) {
+    EXPECT_EQ(ExtractContactDomain(std::string_view(), kOwn), "");
+    EXPECT_EQ(ExtractContactDomain(std::string_view(), std::string_view()), "");
+    EXPECT_EQ(ExtractResultsText(std::string_view(), kOwn), ExtractResultsText("", kOwn));
+    EXPECT_EQ(ExtractResultsText(std::string_view(), std::string_view()),
+              ExtractResultsText("", ""));
+}
+
 TEST(ExtractContactDomain, DiscardsTheBuiltInServiceDomainByDefault) {
     const std::string own = BRINDLE_SERVICE_DOMAIN_FOR_TESTS;
     EXPECT_EQ(ExtractContactDomain("mailto:abuse@" + own + "\""), "");
