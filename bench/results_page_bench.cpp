@@ -131,7 +131,7 @@ void SplitLines(benchmark::State& state, const std::string& page) {
     const auto readSize = static_cast<std::size_t>(state.range(1));
     for (auto _ : state) {
         PageLineReader reader;
-        std::string line;
+        std::string_view line;
         std::size_t lines = 0;
         for (std::size_t at = 0; at < page.size(); at += readSize) {
             reader.Feed(std::string_view(page).substr(at, readSize));

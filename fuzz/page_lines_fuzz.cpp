@@ -51,19 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PageLineReader reader;
     std::string body;
     std::vector<std::string> lines;
-    std::string line;
+    std::string_view line;
     while (provider.remaining_bytes() > 0) {
         const auto piece = provider.ConsumeIntegralInRange<std::size_t>(0, 300);
         const std::string bytes = provider.ConsumeBytesAsString(piece);
         reader.Feed(bytes);
         body += bytes;
         if (provider.ConsumeBool()) {
-            while (reader.NextLine(line)) lines.push_back(line);
+            while (reader.NextLine(line)) lines.emplace_back(line);
             FUZZ_CHECK(reader.PendingSize() == OpenLineSize(body));
         }
     }
-    while (reader.NextLine(line)) lines.push_back(line);
-    if (reader.Finish(line)) lines.push_back(line);
+    while (reader.NextLine(line)) lines.emplace_back(line);
+    if (reader.Finish(line)) lines.emplace_back(line);
     FUZZ_CHECK(reader.PendingSize() == 0);
     FUZZ_CHECK(!reader.Finish(line));
 

@@ -70,27 +70,11 @@ bool PageLineReader::NextLines(std::string_view& lines) {
     return true;
 }
 
-bool PageLineReader::NextLine(std::string& line) {
-    std::string_view view;
-    if (!NextLine(view)) return false;
-    line.assign(view);
-    return true;
-}
-
 bool PageLineReader::Finish(std::string_view& line) {
     const bool any = PendingSize() > 0;
     if (any) line = std::string_view(pending_).substr(start_);
     // Everything is taken; the next Feed lets go of the bytes.
     start_ = scanned_ = pending_.size();
-    return any;
-}
-
-bool PageLineReader::Finish(std::string& line) {
-    std::string_view view;
-    const bool any = Finish(view);
-    if (any) line.assign(view);
-    pending_.clear();
-    start_ = scanned_ = 0;
     return any;
 }
 
@@ -106,7 +90,7 @@ std::string ResultsFileContent(std::string_view body) {
     PageLineReader reader;
     reader.Feed(body);
     std::string content;
-    std::string line;
+    std::string_view line;
     while (reader.NextLine(line) || reader.Finish(line)) {
         if (HoldsEndMarker(line)) break;
         content += line;

@@ -38,17 +38,14 @@ class PageLineReader {
 public:
     // Adds the next bytes of the body.
     void Feed(std::string_view bytes);
-    // Puts the next complete line (one ended by an LF) into `line` and
+    // Points `line` at the next complete line (one ended by an LF) and
     // returns true; returns false, leaving `line` alone, when none is complete
-    // yet.
-    bool NextLine(std::string& line);
-    // Call once the body has ended and NextLine returns false: puts the final
-    // piece into `line` and returns true when it holds a byte; otherwise
-    // returns false. Afterwards the reader is empty.
-    bool Finish(std::string& line);
-    // The same two without a copy: `line` views the reader's own bytes and
-    // stays valid until the next call of Feed, NextLine or Finish.
+    // yet. `line` views the reader's own bytes and stays valid until the next
+    // call of Feed, NextLine(s) or Finish.
     bool NextLine(std::string_view& line);
+    // Call once the body has ended and NextLine returns false: points `line`
+    // at the final piece and returns true when it holds a byte; otherwise
+    // returns false. Afterwards the reader is empty.
     bool Finish(std::string_view& line);
     // Takes every complete line at once: `lines` views them, each still
     // ended by its LF, until the next call of Feed, NextLine(s) or Finish.
